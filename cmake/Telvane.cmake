@@ -1,0 +1,39 @@
+# Helpers shared by the folders' CMakeLists.txt.
+
+# telvane_native_test(name sources... LIBS libs... [WINE]): a GoogleTest
+# program of the portable core, one CTest test per program. With WINE it is
+# also built for Windows and run under Wine (as name_win), for code where the
+# sizes of wchar_t and long matter.
+function(telvane_native_test name)
+    cmake_parse_arguments(ARG "WINE" "" "LIBS" ${ARGN})
+    if(NOT WIN32)
+        add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+        target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+        add_test(NAME ${name} COMMAND ${name})
+    elseif(ARG_WINE)
+        add_executable(${name}_win ${ARG_UNPARSED_ARGUMENTS})
+        target_link_libraries(${name}_win PRIVATE ${ARG_LIBS} gtest gtest_main gmock)
+        add_test(NAME ${name}_win COMMAND ${name}_win)
+        set_tests_properties(${name}_win PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+    endif()
+endfunction()
+
+# telvane_wine_test(name sources... LIBS libs... [TIMEOUT s]): a GoogleTest
+# program of the Windows build, run under Wine by CTest.
+function(telvane_wine_test name)
+    cmake_parse_arguments(ARG "" "TIMEOUT" "LIBS" ${ARGN})
+    add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest gtest_main gmock)
+    target_link_options(${name} PRIVATE -municode)
+    add_test(NAME ${name} COMMAND ${name})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 300)
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} RUN_SERIAL TRUE)
+endfunction()
+
+# telvane_gui_program(name sources...): a Unicode Windows GUI program.
+function(telvane_gui_program name)
+    add_executable(${name} WIN32 ${ARGN})
+    target_link_options(${name} PRIVATE -municode)
+endfunction()

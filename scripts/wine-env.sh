@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# The Wine test platform for one run: a virtual X display, a private
+# PulseAudio server with two null sinks ("Speakers" is the default sink and
+# "Microphone", whose monitor is the default source, so a test can play a
+# tone into the microphone), a Wine prefix under the build folder and a
+# persistent wineserver.
+#
+# Source it:   . scripts/wine-env.sh <build-dir>   (then wine_env_start)
+# or wrap:     scripts/wine-env.sh <build-dir> <command> [args...]
+#
+# Only the processes started here are stopped, by pid, when the shell that
+# started them exits (wine_env_stop runs from an EXIT trap).
+
+WINE_ENV_SCRIPTS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+wine_env_log() { echo "wine-env: $*" >&2; }
+
+wine_env_free_display() {
+    local n
+    for n in $(seq 90 199); do
+        if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then
+            echo "$n"
+            return 0
+        fi
+    done
+    return 1
+}
+
+wine_env_start_x() {
+    local n geometry=${TELVANE_SCREEN:-1280x1024x24}
+    n=$(wine_env_free_display) || { wine_env_log "no free X display number"; return 1; }
+    Xvfb ":$n" -screen 0 "$geometry" -nolisten tcp -ac >"$WINE_ENV_RUN/xvfb.log" 2>&1 &
+    WINE_ENV_XVFB_PID=$!
+    local i
+    for i in $(seq 1 100); do
+        [ -e "/tmp/.X11-unix/X$n" ] && break
+        if ! kill -0 "$WINE_ENV_XVFB_PID" 2>/dev/null; then
+            wine_env_log "Xvfb failed to start:"; cat "$WINE_ENV_RUN/xvfb.log" >&2; return 1
+        fi
+        sleep 0.1
+    done
+    [ -e "/tmp/.X11-unix/X$n" ] || { wine_env_log "Xvfb :$n did not come up"; return 1; }
+    export DISPLAY=":$n"
+}
+
+wine_env_start_pulse() {
+    local dir="$WINE_ENV_RUN/pulse"
+    mkdir -p "$dir"
+    chmod 700 "$dir"
+    cat >"$dir/default.pa" <<PA
+load-module module-native-protocol-unix auth-anonymous=1 socket=$dir/native
+load-module module-null-sink sink_name=speakers rate=48000 sink_properties=device.description=Speakers
+load-module module-null-sink sink_name=micsink rate=48000 sink_properties=device.description=Microphone
+set-default-sink speakers
+set-default-source micsink.monitor
+PA
+    printf 'autospawn = no\n' >"$dir/client.conf"
+    export PULSE_CLIENTCONFIG="$dir/client.conf"
+    export PULSE_SERVER="unix:$dir/native"
+    export PULSE_RUNTIME_PATH="$dir"
+    export PULSE_STATE_PATH="$dir"
+    XDG_RUNTIME_DIR="$dir" pulseaudio -n -F "$dir/default.pa" --daemonize=no --exit-idle-time=-1 \
+        --use-pid-file=no --disallow-exit --log-target=file:"$dir/pulse.log" >/dev/null 2>&1 &
+    WINE_ENV_PULSE_PID=$!
+    local i
+    for i in $(seq 1 100); do
+        pactl info >/dev/null 2>&1 && return 0
+        if ! kill -0 "$WINE_ENV_PULSE_PID" 2>/dev/null; then
+            wine_env_log "PulseAudio failed to start:"; cat "$dir/pulse.log" >&2; return 1
+        fi
+        sleep 0.1
+    done
+    wine_env_log "PulseAudio did not answer"
+    return 1
+}
+
+wine_env_prepare_prefix() {
+    export WINEPREFIX="$WINE_ENV_BUILD/wineprefix"
+    export WINEARCH=win32
+    export WINEDEBUG=${WINEDEBUG:--all}
+    # No Mono or Gecko installer prompts, no crash dialogs.
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    if [ ! -f "$WINEPREFIX/.telvane-ready" ]; then
+        wine_env_log "creating Wine prefix $WINEPREFIX (once per build folder)"
+        rm -rf "$WINEPREFIX"
+        wineboot -i >"$WINE_ENV_RUN/wineboot.log" 2>&1 || { cat "$WINE_ENV_RUN/wineboot.log" >&2; return 1; }
+        wineserver -w
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.telvane-ready"
+    fi
+    wineserver -f -p >/dev/null 2>&1 &
+    WINE_ENV_WINESERVER_PID=$!
+}
+
+wine_env_stop() {
+    local pid
+    if [ -n "${WINE_ENV_WINESERVER_PID:-}" ]; then
+        # Ends the wine processes of this prefix, then the server itself.
+        wineserver -k >/dev/null 2>&1 || true
+        kill "$WINE_ENV_WINESERVER_PID" 2>/dev/null || true
+        wait "$WINE_ENV_WINESERVER_PID" 2>/dev/null || true
+        WINE_ENV_WINESERVER_PID=
+    fi
+    for pid in ${WINE_ENV_PULSE_PID:-} ${WINE_ENV_XVFB_PID:-}; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    WINE_ENV_PULSE_PID=
+    WINE_ENV_XVFB_PID=
+    [ -n "${WINE_ENV_RUN:-}" ] && rm -rf "$WINE_ENV_RUN"
+    WINE_ENV_RUN=
+    unset TELVANE_WINE_ENV
+}
+
+# Starts everything; $1 is the Windows build folder.
+wine_env_start() {
+    WINE_ENV_BUILD=$(cd "$1" && pwd)
+    WINE_ENV_RUN=$(mktemp -d /tmp/telvane-wine.XXXXXX)
+    trap wine_env_stop EXIT
+    trap 'exit 130' INT TERM
+    wine_env_start_x || return 1
+    wine_env_start_pulse || return 1
+    wine_env_prepare_prefix || return 1
+    export TELVANE_WINE_ENV=1
+    export TELVANE_SOURCE_DIR=$(cd "$WINE_ENV_SCRIPTS/.." && pwd)
+    if [ -x "$WINE_ENV_BUILD/winetest/install-standins.sh" ]; then
+        "$WINE_ENV_BUILD/winetest/install-standins.sh" || return 1
+    fi
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+    set -euo pipefail
+    if [ $# -lt 2 ]; then
+        echo "usage: scripts/wine-env.sh <windows-build-dir> <command> [args...]" >&2
+        exit 2
+    fi
+    build=$1
+    shift
+    wine_env_start "$build"
+    set +e
+    "$@"
+    rc=$?
+    exit $rc
+fi

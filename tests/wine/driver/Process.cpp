@@ -1,0 +1,105 @@
+#include "tests/wine/driver/Process.h"
+
+#include <iterator>
+#include <utility>
+#include <vector>
+
+namespace driver {
+namespace {
+
+// TerminateProcess only starts the end; wait for it so the next test does
+// not meet the old program's windows.
+constexpr DWORD kEndWaitMs = 5000;
+
+}  // namespace
+
+Program::Program(Program&& other) noexcept
+    : m_process(std::move(other.m_process)),
+      m_thread(std::move(other.m_thread)),
+      m_id(std::exchange(other.m_id, 0)),
+      m_error(std::move(other.m_error)),
+      m_commandLine(std::move(other.m_commandLine)) {}
+
+Program& Program::operator=(Program&& other) noexcept {
+    if (this != &other) {
+        End();
+        m_process = std::move(other.m_process);
+        m_thread = std::move(other.m_thread);
+        m_id = std::exchange(other.m_id, 0);
+        m_error = std::move(other.m_error);
+        m_commandLine = std::move(other.m_commandLine);
+    }
+    return *this;
+}
+
+Program::~Program() { End(); }
+
+Program Program::Start(const std::wstring& path, const std::wstring& args, const std::wstring& workDir) {
+    Program program;
+    program.m_commandLine = L"\"" + path + L"\"";
+    if (!args.empty()) program.m_commandLine += L" " + args;
+
+    // CreateProcessW may write into the command line, so it gets a copy.
+    std::vector<wchar_t> commandLine(program.m_commandLine.begin(), program.m_commandLine.end());
+    commandLine.push_back(L'\0');
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          workDir.empty() ? nullptr : workDir.c_str(), &startup, &info)) {
+        program.m_error = L"cannot start " + program.m_commandLine + L": " + ErrorText(::GetLastError());
+        return program;
+    }
+    program.m_process.Reset(info.hProcess);
+    program.m_thread.Reset(info.hThread);
+    program.m_id = info.dwProcessId;
+    return program;
+}
+
+bool Program::IsRunning() const {
+    return m_process.IsValid() && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT;
+}
+
+bool Program::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
+    if (!m_process.IsValid() || ::WaitForSingleObject(m_process.Get(), timeoutMs) != WAIT_OBJECT_0) return false;
+    if (exitCode && !::GetExitCodeProcess(m_process.Get(), exitCode)) return false;
+    return true;
+}
+
+void Program::End() {
+    if (!IsRunning()) return;
+    ::TerminateProcess(m_process.Get(), 1);
+    ::WaitForSingleObject(m_process.Get(), kEndWaitMs);
+}
+
+std::wstring ProgramFolder() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(buffer.size());
+        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), size);
+        if (length == 0) return L"";
+        // A full buffer means the name was cut short (XP did not even say so
+        // through the error code).
+        if (length < size) {
+            std::wstring path(buffer.data(), length);
+            const size_t slash = path.find_last_of(L"\\/");
+            return slash == std::wstring::npos ? L".\\" : path.substr(0, slash + 1);
+        }
+        if (buffer.size() >= 32768) return L"";
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring ErrorText(DWORD error) {
+    // System messages are short; a longer one is cut, never overflowed.
+    wchar_t message[512] = {};
+    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                    message, static_cast<DWORD>(std::size(message)), nullptr);
+    while (length > 0 && (message[length - 1] == L'\n' || message[length - 1] == L'\r' || message[length - 1] == L' '))
+        --length;
+    std::wstring text = L"error " + std::to_wstring(error);
+    if (length > 0) text += L": " + std::wstring(message, length);
+    return text;
+}
+
+}  // namespace driver
