@@ -37,3 +37,5 @@ function(telvane_gui_program name)
     add_executable(${name} WIN32 ${ARGN})
     target_link_options(${name} PRIVATE -municode)
 endfunction()
+
+include(${CMAKE_CURRENT_LIST_DIR}/AddSubfolders.cmake)
