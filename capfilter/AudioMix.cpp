@@ -1,0 +1,47 @@
+#include "capfilter/AudioMix.h"
+
+#include <algorithm>
+
+namespace sonark {
+
+namespace {
+
+// Byte-wise access: endpoint buffers carry no alignment promise for the
+// portable build, and little-endian order is the format's, not the host's.
+inline int16_t Load(const uint8_t* p) {
+    return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (static_cast<unsigned>(p[1]) << 8)));
+}
+
+inline void Store(uint8_t* p, int16_t v) {
+    auto u = static_cast<uint16_t>(v);
+    p[0] = static_cast<uint8_t>(u & 0xFF);
+    p[1] = static_cast<uint8_t>(u >> 8);
+}
+
+}  // namespace
+
+int16_t SaturatingAdd(int16_t a, int16_t b) {
+    int sum = static_cast<int>(a) + static_cast<int>(b);
+    return static_cast<int16_t>(std::clamp(sum, -32768, 32767));
+}
+
+void MixStereo(uint8_t* speakers, const uint8_t* mic, size_t bytes) {
+    size_t samples = bytes / 2;
+    for (size_t i = 0; i < samples; ++i) {
+        uint8_t* s = speakers + 2 * i;
+        Store(s, SaturatingAdd(Load(s), Load(mic + 2 * i)));
+    }
+}
+
+size_t MixMono(uint8_t* speakers, size_t speakerBytes, const uint8_t* mic, size_t micBytes) {
+    size_t frames = std::min(speakerBytes / 4, micBytes / 2);
+    for (size_t i = 0; i < frames; ++i) {
+        int16_t m = Load(mic + 2 * i);
+        uint8_t* left = speakers + 4 * i;
+        Store(left, SaturatingAdd(Load(left), m));
+        Store(left + 2, SaturatingAdd(Load(left + 2), m));
+    }
+    return frames * 2;
+}
+
+}  // namespace sonark
