@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ clang-format googletest libgtest-dev libbenchmark-dev
     g++-mingw-w64-i686 mingw-w64-tools
-    wine wine64 wine32:i386
+    wine wine64 wine32:i386 fonts-wine
     xvfb x11-utils xauth pulseaudio pulseaudio-utils
     ffmpeg imagemagick sox
 )

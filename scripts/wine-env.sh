@@ -80,14 +80,19 @@ wine_env_prepare_prefix() {
     export WINEDEBUG=${WINEDEBUG:--all}
     # No Mono or Gecko installer prompts, no crash dialogs.
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-    if [ ! -f "$WINEPREFIX/.telvane-ready" ]; then
+    # Bump the marker when the prefix's settings below change.
+    local marker="$WINEPREFIX/.telvane-ready-2"
+    if [ ! -f "$marker" ]; then
         wine_env_log "creating Wine prefix $WINEPREFIX (once per build folder)"
         rm -rf "$WINEPREFIX"
         wineboot -i >"$WINE_ENV_RUN/wineboot.log" 2>&1 || { cat "$WINE_ENV_RUN/wineboot.log" >&2; return 1; }
         wineserver -w
         wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        # Xvfb has no window manager: Wine draws captions and frames itself.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
         wineserver -w
-        touch "$WINEPREFIX/.telvane-ready"
+        touch "$marker"
     fi
     wineserver -f -p >/dev/null 2>&1 &
     WINE_ENV_WINESERVER_PID=$!

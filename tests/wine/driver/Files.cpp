@@ -15,8 +15,8 @@ constexpr LONGLONG kMaxReadSize = LONGLONG{1} << 30;
 }  // namespace
 
 bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-    win::Handle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                   nullptr));
+    win::Handle file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     size_t pos = 0;
     while (pos < bytes.size()) {

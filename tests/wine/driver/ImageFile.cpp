@@ -109,8 +109,8 @@ std::vector<uint8_t> EncodeBmp(const RgbImage& image) {
     PutLe16(out, 24);  // bits per pixel
     PutLe32(out, 0);   // BI_RGB
     PutLe32(out, static_cast<uint32_t>(pixelBytes));
-    PutLe32(out, 0);  // horizontal resolution: unspecified
-    PutLe32(out, 0);  // vertical resolution: unspecified
+    PutLe32(out, 0);  // horizontal resolution: none given
+    PutLe32(out, 0);  // vertical resolution: none given
     PutLe32(out, 0);  // colours used: all
     PutLe32(out, 0);  // important colours: all
 

@@ -38,8 +38,7 @@ BOOL CALLBACK MatchTopWindow(HWND window, LPARAM param) {
         if (owner != search.processId) return TRUE;
     }
     if (StoredTitle(window) != search.title) return TRUE;
-    if (!search.className.empty() && ::lstrcmpiW(ClassName(window).c_str(), search.className.c_str()) != 0)
-        return TRUE;
+    if (!search.className.empty() && ::lstrcmpiW(ClassName(window).c_str(), search.className.c_str()) != 0) return TRUE;
     search.found = window;
     return FALSE;
 }
@@ -97,9 +96,7 @@ bool ClickControl(HWND dialog, int id) {
     return control && ::IsWindowEnabled(control) && ::PostMessageW(control, BM_CLICK, 0, 0);
 }
 
-bool SendMenuCommand(HWND window, int id) {
-    return ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0) != FALSE;
-}
+bool SendMenuCommand(HWND window, int id) { return ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0) != FALSE; }
 
 bool PostRegisteredMessage(HWND window, const std::wstring& name, WPARAM wParam, LPARAM lParam) {
     const UINT message = ::RegisterWindowMessageW(name.c_str());
@@ -114,8 +111,7 @@ bool IsControlEnabled(HWND dialog, int id) {
 bool IsControlChecked(HWND dialog, int id) {
     HWND control = ::GetDlgItem(dialog, id);
     DWORD_PTR state = 0;
-    return control &&
-           ::SendMessageTimeoutW(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &state) &&
+    return control && ::SendMessageTimeoutW(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &state) &&
            state == BST_CHECKED;
 }
 
