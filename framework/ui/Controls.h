@@ -41,7 +41,9 @@ public:
     void SetLimitText(UINT maxChars) const { Send(EM_SETLIMITTEXT, maxChars); }
     void SetReadOnly(bool readOnly) const { Send(EM_SETREADONLY, readOnly ? TRUE : FALSE); }
     void SetSel(int start, int end) const { Send(EM_SETSEL, static_cast<WPARAM>(start), end); }
-    void ReplaceSel(const std::wstring& text) const { Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str())); }
+    void ReplaceSel(const std::wstring& text) const {
+        Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    }
 };
 
 class CStatic : public CControl {
@@ -77,7 +79,8 @@ public:
     int SetCurSel(int index) const { return static_cast<int>(Send(CB_SETCURSEL, static_cast<WPARAM>(index))); }
     void ResetContent() const { Send(CB_RESETCONTENT); }
     int FindStringExact(const std::wstring& text) const {
-        return static_cast<int>(Send(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())));
+        return static_cast<int>(
+            Send(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())));
     }
     std::wstring GetLBText(int index) const;
 };

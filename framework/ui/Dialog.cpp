@@ -84,22 +84,22 @@ INT_PTR CALLBACK CDialog::StdDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     }
     if (!handled) return FALSE;
     switch (message) {
-    // These return their value directly instead of through DWLP_MSGRESULT.
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-    case WM_COMPAREITEM:
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-    case WM_QUERYDRAGICON:
-    case WM_INITDIALOG:
-        return static_cast<INT_PTR>(result);
-    default:
-        ::SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
-        return TRUE;
+        // These return their value directly instead of through DWLP_MSGRESULT.
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+        case WM_COMPAREITEM:
+        case WM_VKEYTOITEM:
+        case WM_CHARTOITEM:
+        case WM_QUERYDRAGICON:
+        case WM_INITDIALOG:
+            return static_cast<INT_PTR>(result);
+        default:
+            ::SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
+            return TRUE;
     }
 }

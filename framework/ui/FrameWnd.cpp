@@ -1,7 +1,6 @@
 #include "framework/ui/FrameWnd.h"
 
-BOOL CFrameWnd::Create(LPCWSTR title, DWORD style, const RECT* rect, CWnd* parent, LPCWSTR menuName,
-                       DWORD exStyle) {
+BOOL CFrameWnd::Create(LPCWSTR title, DWORD style, const RECT* rect, CWnd* parent, LPCWSTR menuName, DWORD exStyle) {
     HMENU menu = nullptr;
     if (menuName) {
         menu = ::LoadMenuW(::GetModuleHandleW(nullptr), menuName);

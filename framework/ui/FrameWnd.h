@@ -8,6 +8,6 @@ public:
     // Creates the frame at rect (CW_USEDEFAULT when rect is null), with the
     // named menu resource if menuName is given. The frame stays hidden until
     // shown unless style has WS_VISIBLE.
-    BOOL Create(LPCWSTR title, DWORD style = WS_OVERLAPPEDWINDOW, const RECT* rect = nullptr,
-                CWnd* parent = nullptr, LPCWSTR menuName = nullptr, DWORD exStyle = 0);
+    BOOL Create(LPCWSTR title, DWORD style = WS_OVERLAPPEDWINDOW, const RECT* rect = nullptr, CWnd* parent = nullptr,
+                LPCWSTR menuName = nullptr, DWORD exStyle = 0);
 };

@@ -24,9 +24,9 @@ enum class MsgKind { End, Message, Registered, Command, CommandRange, Notify };
 
 struct MessageMapEntry {
     MsgKind kind;
-    UINT message;          // Message: the message number
+    UINT message;            // Message: the message number
     const UINT* registered;  // Registered: where the registered number lives
-    UINT code;             // Command: notification code; Notify: NMHDR code
+    UINT code;               // Command: notification code; Notify: NMHDR code
     UINT idFirst;
     UINT idLast;
     LRESULT (*thunk)(CWnd* wnd, WPARAM wp, LPARAM lp);
@@ -37,6 +37,8 @@ struct MessageMap {
     const MessageMapEntry* entries;
 };
 
+// The table macros are laid out by hand: one entry per line reads best.
+// clang-format off
 #define DECLARE_MESSAGE_MAP()                    \
 protected:                                       \
     static const MessageMap* GetThisMessageMap(); \
@@ -123,3 +125,4 @@ protected:                                       \
     TELVANE_ON_CTLCOLOR(WM_CTLCOLORSTATIC, CTLCOLOR_STATIC) \
     TELVANE_ON_CTLCOLOR(WM_CTLCOLORBTN, CTLCOLOR_BTN)       \
     TELVANE_ON_CTLCOLOR(WM_CTLCOLOREDIT, CTLCOLOR_EDIT)
+// clang-format on

@@ -22,8 +22,8 @@ DWORD PumpedWaitFor(HANDLE handle, DWORD ms) {
         const DWORD elapsed = ::GetTickCount() - start;
         if (elapsed >= ms) return WAIT_TIMEOUT;
         const DWORD count = handle ? 1 : 0;
-        const DWORD rc = ::MsgWaitForMultipleObjects(count, handle ? &handle : nullptr, FALSE, ms - elapsed,
-                                                     QS_ALLINPUT);
+        const DWORD rc =
+            ::MsgWaitForMultipleObjects(count, handle ? &handle : nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
         if (handle && rc == WAIT_OBJECT_0) return WAIT_OBJECT_0;
         if (rc == WAIT_OBJECT_0 + count) {
             if (!PumpPendingMessages()) return WAIT_ABANDONED;

@@ -42,9 +42,7 @@ int CWinApp::Run() {
     return ExitInstance();
 }
 
-void CWinApp::ParseCommandLine(CCommandLineInfo& info) {
-    cmdline::Parse(cmdline::Split(::GetCommandLineW()), info);
-}
+void CWinApp::ParseCommandLine(CCommandLineInfo& info) { cmdline::Parse(cmdline::Split(::GetCommandLineW()), info); }
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR cmdLine, int cmdShow) {
     CWinApp* app = AfxGetApp();

@@ -65,8 +65,8 @@ LPCWSTR CWnd::DefaultClassName() {
     return atom ? kDefaultClass : nullptr;
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width,
-                    int height, HWND parent, HMENU menuOrId) {
+BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width, int height,
+                    HWND parent, HMENU menuOrId) {
     if (!className) className = DefaultClassName();
     if (!className) return FALSE;
     HWND hwnd = ::CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menuOrId,
@@ -94,29 +94,29 @@ bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
         for (const MessageMapEntry* e = map->entries; e->kind != MsgKind::End; ++e) {
             bool match = false;
             switch (e->kind) {
-            case MsgKind::Message:
-                match = message == e->message;
-                break;
-            case MsgKind::Registered:
-                match = *e->registered != 0 && message == *e->registered;
-                break;
-            case MsgKind::Command: {
-                // Menus send code 0 and accelerators 1; both reach ON_COMMAND.
-                const UINT code = HIWORD(wParam);
-                match = message == WM_COMMAND && LOWORD(wParam) == e->idFirst &&
-                        (code == e->code || (e->code == 0 && code == 1 && lParam == 0));
-                break;
-            }
-            case MsgKind::CommandRange:
-                match = message == WM_COMMAND && LOWORD(wParam) >= e->idFirst && LOWORD(wParam) <= e->idLast;
-                break;
-            case MsgKind::Notify: {
-                const auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
-                match = message == WM_NOTIFY && hdr && hdr->idFrom == e->idFirst && hdr->code == e->code;
-                break;
-            }
-            case MsgKind::End:
-                break;
+                case MsgKind::Message:
+                    match = message == e->message;
+                    break;
+                case MsgKind::Registered:
+                    match = *e->registered != 0 && message == *e->registered;
+                    break;
+                case MsgKind::Command: {
+                    // Menus send code 0 and accelerators 1; both reach ON_COMMAND.
+                    const UINT code = HIWORD(wParam);
+                    match = message == WM_COMMAND && LOWORD(wParam) == e->idFirst &&
+                            (code == e->code || (e->code == 0 && code == 1 && lParam == 0));
+                    break;
+                }
+                case MsgKind::CommandRange:
+                    match = message == WM_COMMAND && LOWORD(wParam) >= e->idFirst && LOWORD(wParam) <= e->idLast;
+                    break;
+                case MsgKind::Notify: {
+                    const auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
+                    match = message == WM_NOTIFY && hdr && hdr->idFrom == e->idFirst && hdr->code == e->code;
+                    break;
+                }
+                case MsgKind::End:
+                    break;
             }
             if (match) {
                 *result = e->thunk(this, wParam, lParam);

@@ -26,8 +26,8 @@ public:
 
     // Creates a window of a registered class (our default class when
     // className is null) bound to this object.
-    BOOL CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width,
-                  int height, HWND parent, HMENU menuOrId);
+    BOOL CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width, int height,
+                  HWND parent, HMENU menuOrId);
     BOOL DestroyWindow();
 
     // Message handling: the map first, then DefWindowProc.

@@ -3,8 +3,8 @@
 // the one call that matches how it was obtained; failure paths release what
 // they took because the owner does it.
 
-#include <windows.h>
 #include <objbase.h>
+#include <windows.h>
 
 #include <utility>
 

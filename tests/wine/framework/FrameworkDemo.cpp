@@ -101,11 +101,11 @@ private:
 };
 
 BEGIN_MESSAGE_MAP(DemoDlg, CDialog)
-    ON_WM_TIMER()
-    ON_BN_CLICKED(IDC_HELLO, OnHello)
-    ON_BN_CLICKED(IDC_ASK, OnAsk)
-    ON_COMMAND(IDC_ABOUT, OnAbout)
-    ON_REGISTERED_MESSAGE(g_demoMessage, OnDemoMessage)
+ON_WM_TIMER()
+ON_BN_CLICKED(IDC_HELLO, OnHello)
+ON_BN_CLICKED(IDC_ASK, OnAsk)
+ON_COMMAND(IDC_ABOUT, OnAbout)
+ON_REGISTERED_MESSAGE(g_demoMessage, OnDemoMessage)
 END_MESSAGE_MAP()
 
 class DemoApp : public CWinApp {

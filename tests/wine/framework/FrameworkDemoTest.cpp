@@ -19,7 +19,8 @@ class FrameworkDemo : public ::testing::Test {
 protected:
     void Start(const std::wstring& args) {
         program = driver::Program::Start(driver::ProgramFolder() + L"framework_demo.exe", args);
-        ASSERT_TRUE(program) << "cannot start the demo: " << std::string(program.Error().begin(), program.Error().end());
+        ASSERT_TRUE(program) << "cannot start the demo: "
+                             << std::string(program.Error().begin(), program.Error().end());
         dialog = driver::WaitForWindow(kDialogTitle, kWindowTimeoutMs, program.Id());
         ASSERT_NE(dialog, nullptr) << "the demo dialog did not appear";
         // The title exists from creation on; the dialog is shown once OnInitDialog has run.

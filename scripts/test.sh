@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Runs everything: setup, the native build with its tests (plain and under
+# AddressSanitizer + UndefinedBehaviorSanitizer), the Windows build and its
+# tests under Wine. Ends with "N passed, N failed" (test programs, plus one
+# failure for each build step that failed); exits non-zero on any failure.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+builds=${TELVANE_BUILD_ROOT:-$root/build}
+export TELVANE_BUILD_ROOT=$builds
+start=$(date +%s)
+
+passed=0
+failed=0
+failures=()
+
+step() { printf '\n== %s\n' "$*"; }
+fail_step() {
+    failed=$((failed + 1))
+    failures+=("$1")
+    echo "FAILED: $1" >&2
+}
+
+# Adds the counts of one ctest run (its summary line) to the totals.
+count_ctest() {
+    local log=$1 name=$2 line total bad
+    line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1 || true)
+    if [ -z "$line" ]; then
+        if grep -q 'No tests were found' "$log"; then return 0; fi
+        fail_step "$name (no test summary)"
+        return 0
+    fi
+    bad=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+    total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+    if [ "$bad" -gt 0 ]; then
+        failures+=("$name: $bad failed")
+    fi
+}
+
+run_ctest() {
+    local dir=$1 name=$2
+    shift 2
+    local log
+    log=$(mktemp)
+    ctest --test-dir "$dir" --output-on-failure "$@" 2>&1 | tee "$log" || true
+    count_ctest "$log" "$name"
+    rm -f "$log"
+}
+
+step "setup"
+if ! scripts/setup.sh; then
+    fail_step "setup"
+    echo "$passed passed, $failed failed"
+    exit 1
+fi
+
+step "format of changed files"
+changed=$( { git diff --name-only HEAD~1 2>/dev/null || true; git diff --name-only 2>/dev/null || true; } |
+    sort -u | grep -E '\.(cpp|h)$' || true)
+unformatted=()
+for f in $changed; do
+    [ -f "$f" ] || continue
+    clang-format --dry-run --Werror "$f" >/dev/null 2>&1 || unformatted+=("$f")
+done
+if [ ${#unformatted[@]} -gt 0 ]; then
+    echo "not formatted with .clang-format: ${unformatted[*]}" >&2
+    fail_step "clang-format"
+fi
+
+for kind in native native-san; do
+    step "build $kind"
+    if scripts/build.sh "$kind"; then
+        step "tests $kind"
+        run_ctest "$builds/$kind" "$kind tests" -j2
+    else
+        fail_step "build $kind"
+    fi
+done
+
+step "build win"
+if scripts/build.sh win; then
+    step "tests under Wine"
+    # The platform (Xvfb, PulseAudio, prefix, wineserver) is shared by all
+    # Windows tests and stopped when this script ends.
+    # shellcheck source=scripts/wine-env.sh
+    . scripts/wine-env.sh
+    if wine_env_start "$builds/win"; then
+        run_ctest "$builds/win" "Wine tests"
+    else
+        fail_step "Wine platform"
+    fi
+else
+    fail_step "build win"
+fi
+
+step "summary ($(( $(date +%s) - start )) s)"
+for f in "${failures[@]+"${failures[@]}"}"; do echo "  $f"; done
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
