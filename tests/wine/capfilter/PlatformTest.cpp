@@ -1,0 +1,272 @@
+// sonark5.ax on the Wine platform: self-registration with regsvr32, the COM
+// object and its interfaces, and real capture in Wine's filter graph from
+// the PulseAudio speakers monitor (through the loopback stand-in) and the
+// microphone sink. The tests run in order: the first ones need the
+// parameters still unset in this process.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <strmif.h>
+#include <audioclient.h>
+#include <evcode.h>
+#include <mmdeviceapi.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "capfilter/Sonark.h"
+#include "framework/dshow/MediaType.h"
+#include "framework/win/Handles.h"
+#include "tests/wine/capfilter/GraphHelpers.h"
+#include "tests/wine/capfilter/Tone.h"
+
+using ::testing::HasSubstr;
+
+namespace {
+
+const wchar_t kClassKey[] = L"CLSID\\{AB06B942-DC91-457E-97EF-D0076E8669DA}";
+const wchar_t kServerKey[] = L"CLSID\\{AB06B942-DC91-457E-97EF-D0076E8669DA}\\InprocServer32";
+
+std::wstring BesideMe(const wchar_t* file) {
+    wchar_t path[MAX_PATH];
+    DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p(path, n);
+    return p.substr(0, p.find_last_of(L"\\/") + 1) + file;
+}
+
+DWORD RunProgram(const std::wstring& commandLine) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = commandLine;
+    if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 9999;
+    win::Handle process(pi.hProcess), thread(pi.hThread);
+    ::WaitForSingleObject(pi.hProcess, 60000);
+    DWORD code = 9998;
+    ::GetExitCodeProcess(pi.hProcess, &code);
+    return code;
+}
+
+bool ReadString(const wchar_t* key, const wchar_t* name, std::wstring& value) {
+    wchar_t data[1024];
+    DWORD bytes = sizeof data;
+    if (::RegGetValueW(HKEY_CLASSES_ROOT, key, name, RRF_RT_REG_SZ, nullptr, data, &bytes) != ERROR_SUCCESS)
+        return false;
+    value = data;
+    return true;
+}
+
+bool KeyExists(const wchar_t* key) {
+    win::RegKey k;
+    return ::RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_READ, k.Put()) == ERROR_SUCCESS;
+}
+
+ComPtr<IBaseFilter> CreateSonark() {
+    ComPtr<IBaseFilter> filter;
+    ::CoCreateInstance(CLSID_Sonark5, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER, IID_IBaseFilter,
+                       reinterpret_cast<void**>(&filter));
+    return filter;
+}
+
+std::vector<int16_t> Pcm(const std::vector<ReceivedSample>& samples, DWORD fromTick) {
+    std::vector<int16_t> out;
+    for (auto& s : samples) {
+        if (s.tick < fromTick) continue;
+        size_t n = s.bytes.size() / 2;
+        const auto* p = reinterpret_cast<const int16_t*>(s.bytes.data());
+        out.insert(out.end(), p, p + n);
+    }
+    return out;
+}
+
+class Sonark5OnWine : public ::testing::Test {
+protected:
+    win::ScopedComApartment com{COINIT_MULTITHREADED};
+};
+
+}  // namespace
+
+TEST_F(Sonark5OnWine, Regsvr32WritesTheClassAndUnregisterRemovesIt) {
+    const std::wstring dll = BesideMe(L"sonark5.ax");
+    ASSERT_EQ(RunProgram(L"regsvr32.exe /s \"" + dll + L"\""), 0u);
+    std::wstring value;
+    ASSERT_TRUE(ReadString(kClassKey, nullptr, value));
+    EXPECT_EQ(value, L"Sonark5 Test");
+    ASSERT_TRUE(ReadString(kServerKey, nullptr, value));
+    EXPECT_EQ(::CompareStringOrdinal(value.c_str(), -1, dll.c_str(), -1, TRUE), CSTR_EQUAL) << std::string(value.begin(), value.end());
+    ASSERT_TRUE(ReadString(kServerKey, L"ThreadingModel", value));
+    EXPECT_EQ(value, L"Both");
+
+    ASSERT_EQ(RunProgram(L"regsvr32.exe /s /u \"" + dll + L"\""), 0u);
+    EXPECT_FALSE(KeyExists(kServerKey));
+    EXPECT_FALSE(KeyExists(kClassKey));
+    EXPECT_FALSE(CreateSonark());
+
+    ASSERT_EQ(RunProgram(L"regsvr32.exe /s \"" + dll + L"\""), 0u);
+}
+
+TEST_F(Sonark5OnWine, WithoutCaptureParamsTheStreamEndsWithErrorAbort) {
+    ComPtr<IBaseFilter> filter = CreateSonark();
+    ASSERT_TRUE(filter);
+    TestGraph g;
+    ASSERT_EQ(g.Build(filter.Get()), S_OK);
+    ASSERT_EQ(g.control->Run(), S_OK);
+    LONG_PTR result = 0;
+    EXPECT_TRUE(g.WaitForEvent(EC_ERRORABORT, &result, 5000));
+    EXPECT_EQ(static_cast<HRESULT>(result), E_FAIL);
+    EXPECT_EQ(g.sink->EndOfStreams(), 1);
+    EXPECT_EQ(g.control->Stop(), S_OK);
+}
+
+TEST_F(Sonark5OnWine, FilterAnswersISonarkAndItsPinDoesNot) {
+    ComPtr<IBaseFilter> filter = CreateSonark();
+    ASSERT_TRUE(filter);
+    ComPtr<ISonark> sonark;
+    ASSERT_EQ(filter->QueryInterface(IID_ISonark, reinterpret_cast<void**>(&sonark)), S_OK);
+    ComPtr<IBaseFilter> back;
+    ASSERT_EQ(sonark->QueryInterface(IID_IBaseFilter, reinterpret_cast<void**>(&back)), S_OK);
+    EXPECT_EQ(back.Get(), filter.Get());
+    ComPtr<IUnknown> u1, u2;
+    filter->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&u1));
+    sonark->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&u2));
+    EXPECT_EQ(u1.Get(), u2.Get());
+    CLSID clsid{};
+    EXPECT_EQ(filter->GetClassID(&clsid), S_OK);
+    EXPECT_EQ(clsid, CLSID_Sonark5);
+
+    ComPtr<IEnumPins> pins;
+    ASSERT_EQ(filter->EnumPins(&pins), S_OK);
+    ComPtr<IPin> pin;
+    ULONG got = 0;
+    ASSERT_EQ(pins->Next(1, &pin, &got), S_OK);
+    ComPtr<IPin> none;
+    EXPECT_EQ(pins->Next(1, &none, &got), S_FALSE);
+    EXPECT_EQ(got, 0u);
+    PIN_INFO info{};
+    ASSERT_EQ(pin->QueryPinInfo(&info), S_OK);
+    EXPECT_STREQ(info.achName, L"Out");
+    EXPECT_EQ(info.dir, PINDIR_OUTPUT);
+    EXPECT_EQ(info.pFilter, filter.Get());
+    info.pFilter->Release();
+    ComPtr<ISonark> fromPin;
+    EXPECT_EQ(pin->QueryInterface(IID_ISonark, reinterpret_cast<void**>(&fromPin)), E_NOINTERFACE);
+    EXPECT_FALSE(fromPin);
+
+    win::Module dll(::LoadLibraryW(BesideMe(L"sonark5.ax").c_str()));
+    ASSERT_TRUE(dll);
+    auto check = reinterpret_cast<void(WINAPI*)(int)>(reinterpret_cast<void*>(::GetProcAddress(dll.Get(), "CheckAudio")));
+    ASSERT_NE(check, nullptr);
+    check(12345);
+}
+
+TEST_F(Sonark5OnWine, LoopbackStandInCapturesFromTheSpeakersMonitor) {
+    ComPtr<IMMDeviceEnumerator> enumerator;
+    ASSERT_EQ(::CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL, __uuidof(IMMDeviceEnumerator),
+                                 reinterpret_cast<void**>(&enumerator)),
+              S_OK);
+    ComPtr<IMMDevice> speakers;
+    ASSERT_EQ(enumerator->GetDefaultAudioEndpoint(eRender, eConsole, &speakers), S_OK);
+    ComPtr<IAudioClient> client;
+    ASSERT_EQ(speakers->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, reinterpret_cast<void**>(&client)), S_OK);
+    WAVEFORMATEX wfx{WAVE_FORMAT_PCM, 2, 48000, 192000, 4, 16, 0};
+    ASSERT_EQ(client->Initialize(AUDCLNT_SHAREMODE_SHARED, AUDCLNT_STREAMFLAGS_LOOPBACK, 10000000, 0, &wfx, nullptr),
+              S_OK);
+    ComPtr<IAudioCaptureClient> capture;
+    ASSERT_EQ(client->GetService(__uuidof(IAudioCaptureClient), reinterpret_cast<void**>(&capture)), S_OK);
+}
+
+// The recorder's way: one instance configured, another in the graph.
+TEST_F(Sonark5OnWine, TonesOnBothSinksArriveMixedWithTimesFromTheByteCount) {
+    ComPtr<IBaseFilter> configured = CreateSonark();
+    ASSERT_TRUE(configured);
+    ComPtr<ISonark> sonark;
+    ASSERT_EQ(configured->QueryInterface(IID_ISonark, reinterpret_cast<void**>(&sonark)), S_OK);
+    ASSERT_EQ(sonark->SetCaptureParams(1, 4, 1, L"Microphone"), S_OK);
+
+    ComPtr<IBaseFilter> filter = CreateSonark();
+    ASSERT_TRUE(filter);
+    TestGraph g;
+    ASSERT_EQ(g.Build(filter.Get()), S_OK);
+    AM_MEDIA_TYPE mt{};
+    ASSERT_EQ(g.sink->InputPin()->ConnectionMediaType(&mt), S_OK);
+    const WAVEFORMATEX format = *reinterpret_cast<WAVEFORMATEX*>(mt.pbFormat);
+    FreeMediaType(mt);
+    EXPECT_EQ(format.wFormatTag, WAVE_FORMAT_PCM);
+    EXPECT_EQ(format.nChannels, 2);
+    EXPECT_EQ(format.wBitsPerSample, 16);
+    EXPECT_EQ(format.nSamplesPerSec, 48000u);
+
+    TonePlayer speakersTone, micTone;
+    ASSERT_TRUE(speakersTone.Start(L"Speakers", 440, 8000));
+    ASSERT_TRUE(micTone.Start(L"Microphone", 1000, 6000));
+    ASSERT_EQ(g.control->Run(), S_OK);
+    DWORD started = ::GetTickCount();
+    ::Sleep(5000);
+
+    // Pausing: empty samples about every 25 ms.
+    ASSERT_EQ(g.control->Pause(), S_OK);
+    ::Sleep(200);
+    DWORD pausedFrom = ::GetTickCount();
+    ::Sleep(500);
+    size_t emptyWhilePaused = 0;
+    for (auto& s : g.sink->Samples())
+        if (s.tick >= pausedFrom && s.bytes.empty()) ++emptyWhilePaused;
+    std::printf("empty samples in 500 ms of pause: %zu\n", emptyWhilePaused);
+    EXPECT_GE(emptyWhilePaused, 12u);
+    EXPECT_LE(emptyWhilePaused, 22u);
+
+    DWORD before = ::GetTickCount();
+    EXPECT_EQ(g.control->Stop(), S_OK);
+    DWORD stopTook = ::GetTickCount() - before;
+    std::printf("stop took %lu ms\n", stopTook);
+    EXPECT_LT(stopTook, 2000u);
+
+    auto samples = g.sink->Samples();
+    // Times advance by the data's duration (timing mode 4 from the other instance).
+    REFERENCE_TIME expected = 0;
+    size_t timed = 0, withData = 0;
+    DWORD firstData = 0;
+    for (auto& s : samples) {
+        if (!s.timed) continue;
+        ++timed;
+        EXPECT_EQ(s.start, expected);
+        EXPECT_EQ(s.stop - s.start, static_cast<REFERENCE_TIME>(s.bytes.size()) * 10000000 / 192000);
+        expected = s.stop;
+        bool nonZero = false;
+        for (uint8_t b : s.bytes) nonZero |= b != 0;
+        if (nonZero) {
+            ++withData;
+            if (!firstData) firstData = s.tick;
+        }
+    }
+    std::printf("timed samples %zu, with sound %zu, first sound after %lu ms, audio %.2f s\n", timed, withData,
+                firstData ? firstData - started : 0, static_cast<double>(expected) / 1e7);
+    EXPECT_GT(timed, 100u);
+    ASSERT_GT(withData, 50u);
+
+    auto pcm = Pcm(samples, pausedFrom - 2500);
+    ASSERT_GT(pcm.size(), 48000u);
+    double a440 = ToneAmplitude(pcm, 0, 440, 48000);
+    double a1000 = ToneAmplitude(pcm, 0, 1000, 48000);
+    double a700 = ToneAmplitude(pcm, 0, 700, 48000);
+    double r440 = ToneAmplitude(pcm, 1, 440, 48000);
+    std::printf("tone levels: 440 Hz %.0f (right %.0f), 1000 Hz %.0f, 700 Hz %.0f\n", a440, r440, a1000, a700);
+    EXPECT_GT(a440, 4000);
+    EXPECT_GT(r440, 4000);
+    EXPECT_GT(a1000, 3000);
+    EXPECT_LT(a700, 500);
+
+    // Dual audio wrote the diagnostic report.
+    wchar_t folder[MAX_PATH];
+    ASSERT_EQ(::SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder), S_OK);
+    std::ifstream log((std::wstring(folder) + L"\\logAudio.txt").c_str());
+    std::stringstream text;
+    text << log.rdbuf();
+    EXPECT_EQ(text.str().rfind("Audio Error Report - ", 0), 0u);
+    EXPECT_THAT(text.str(), HasSubstr("CoCreateInstance OK\n"));
+    EXPECT_THAT(text.str(), HasSubstr("ACCEPTED FORMAT\nwFormatTag=1\nnChannels=2\nnSamplesPerSec=48000\n"));
+}
