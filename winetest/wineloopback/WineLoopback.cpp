@@ -17,6 +17,8 @@
 
 #include <atomic>
 #include <cwchar>
+#include <map>
+#include <mutex>
 #include <new>
 #include <string>
 
@@ -184,24 +186,59 @@ private:
     ComPtr<IMMDeviceEnumerator> m_enumerator;
 };
 
+// Wine hands out one object per endpoint, and its own clients (winmm)
+// compare the default endpoint with the collection's items by pointer: each
+// render endpoint gets exactly one wrapper, kept for the life of the process.
+std::mutex g_wrappersLock;
+std::map<IMMDevice*, LoopbackDevice*> g_wrappers;
+
 HRESULT WrapIfRender(IMMDeviceEnumerator* enumerator, IMMDevice** device) {
     ComPtr<IMMEndpoint> endpoint;
     EDataFlow flow = eCapture;
     if (FAILED((*device)->QueryInterface(__uuidof(IMMEndpoint), reinterpret_cast<void**>(&endpoint))) ||
         FAILED(endpoint->GetDataFlow(&flow)) || flow != eRender)
         return S_OK;
-    auto* wrapped = new (std::nothrow) LoopbackDevice(*device, enumerator);
+    std::lock_guard<std::mutex> lock(g_wrappersLock);
+    LoopbackDevice*& wrapper = g_wrappers[*device];
+    if (!wrapper) {
+        wrapper = new (std::nothrow) LoopbackDevice(*device, enumerator);
+        if (!wrapper) {
+            g_wrappers.erase(*device);
+            return E_OUTOFMEMORY;
+        }
+    }
     (*device)->Release();
-    *device = wrapped;
-    return wrapped ? S_OK : E_OUTOFMEMORY;
+    wrapper->AddRef();
+    *device = wrapper;
+    return S_OK;
 }
+
+class LoopbackCollection : public Object<IMMDeviceCollection> {
+public:
+    LoopbackCollection(IMMDeviceCollection* inner, IMMDeviceEnumerator* enumerator)
+        : m_inner(inner), m_enumerator(enumerator) {}
+    HRESULT STDMETHODCALLTYPE GetCount(UINT* count) override { return m_inner->GetCount(count); }
+    HRESULT STDMETHODCALLTYPE Item(UINT i, IMMDevice** device) override {
+        HRESULT hr = m_inner->Item(i, device);
+        return SUCCEEDED(hr) ? WrapIfRender(m_enumerator.Get(), device) : hr;
+    }
+
+private:
+    ComPtr<IMMDeviceCollection> m_inner;
+    ComPtr<IMMDeviceEnumerator> m_enumerator;
+};
 
 class LoopbackEnumerator : public Object<IMMDeviceEnumerator> {
 public:
     explicit LoopbackEnumerator(IMMDeviceEnumerator* inner) : m_inner(inner) {}
 
     HRESULT STDMETHODCALLTYPE EnumAudioEndpoints(EDataFlow flow, DWORD mask, IMMDeviceCollection** devices) override {
-        return m_inner->EnumAudioEndpoints(flow, mask, devices);
+        HRESULT hr = m_inner->EnumAudioEndpoints(flow, mask, devices);
+        if (FAILED(hr) || flow == eCapture) return hr;
+        auto* wrapped = new (std::nothrow) LoopbackCollection(*devices, m_inner.Get());
+        (*devices)->Release();
+        *devices = wrapped;
+        return wrapped ? S_OK : E_OUTOFMEMORY;
     }
     HRESULT STDMETHODCALLTYPE GetDefaultAudioEndpoint(EDataFlow flow, ERole role, IMMDevice** device) override {
         HRESULT hr = m_inner->GetDefaultAudioEndpoint(flow, role, device);

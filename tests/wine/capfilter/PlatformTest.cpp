@@ -11,6 +11,7 @@
 #include <audioclient.h>
 #include <evcode.h>
 #include <mmdeviceapi.h>
+#include <mmsystem.h>
 #include <shlobj.h>
 
 #include <cstdio>
@@ -177,6 +178,22 @@ TEST_F(Sonark5OnWine, LoopbackStandInCapturesFromTheSpeakersMonitor) {
               S_OK);
     ComPtr<IAudioCaptureClient> capture;
     ASSERT_EQ(client->GetService(__uuidof(IAudioCaptureClient), reinterpret_cast<void**>(&capture)), S_OK);
+}
+
+// Wine's own clients of the enumerator keep working through the stand-in:
+// winmm finds the default output among the endpoints by pointer.
+TEST_F(Sonark5OnWine, WinmmStillListsTheOutputsThroughTheStandIn) {
+    UINT n = ::waveOutGetNumDevs();
+    ASSERT_GE(n, 2u);
+    bool speakers = false, microphone = false;
+    for (UINT i = 0; i < n; ++i) {
+        WAVEOUTCAPSW caps{};
+        ASSERT_EQ(::waveOutGetDevCapsW(i, &caps, sizeof caps), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+        speakers |= std::wstring(caps.szPname) == L"Speakers";
+        microphone |= std::wstring(caps.szPname) == L"Microphone";
+    }
+    EXPECT_TRUE(speakers);
+    EXPECT_TRUE(microphone);
 }
 
 // The recorder's way: one instance configured, another in the graph.
