@@ -81,7 +81,7 @@ wine_env_prepare_prefix() {
     # No Mono or Gecko installer prompts, no crash dialogs.
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     # Bump the marker when the prefix's settings below change.
-    local marker="$WINEPREFIX/.telvane-ready-2"
+    local marker="$WINEPREFIX/.telvane-ready-3"
     if [ ! -f "$marker" ]; then
         wine_env_log "creating Wine prefix $WINEPREFIX (once per build folder)"
         rm -rf "$WINEPREFIX"
@@ -91,11 +91,21 @@ wine_env_prepare_prefix() {
         # Xvfb has no window manager: Wine draws captions and frames itself.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+        # Debian's Wine does not find its own fonts (Tahoma, Marlett for the
+        # caption buttons) in its data folder; the prefix's Fonts folder it scans.
+        if [ -d /usr/share/wine/fonts ]; then
+            cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+        fi
         wineserver -w
         touch "$marker"
     fi
     wineserver -f -p >/dev/null 2>&1 &
     WINE_ENV_WINESERVER_PID=$!
+    # The prefix's background services (services.exe, winedevice, ...) start
+    # with the first Wine program and live as long as the server. Start them
+    # here with no inherited output, or they would hold the output pipe of
+    # the first test program open and its runner would wait for them.
+    wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
 }
 
 wine_env_stop() {
