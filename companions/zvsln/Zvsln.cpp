@@ -1,0 +1,103 @@
+// zvsln.exe, the silence helper: a hidden top-level window titled "Silence"
+// that renders silence to the default speakers through WASAPI shared mode
+// for as long as it runs, so that loopback capture of the speakers keeps
+// receiving packets while nobody speaks. It ends by itself once no window
+// titled "Quorra" (the recorder) has existed for a few seconds.
+
+#include <windows.h>
+#include <audioclient.h>
+#include <mmdeviceapi.h>
+
+#include <atomic>
+#include <thread>
+
+#include "framework/base/ComPtr.h"
+#include "framework/win/Handles.h"
+
+namespace {
+
+constexpr UINT_PTR kCheckTimer = 1;
+constexpr UINT kCheckMs = 1000;
+// How long the helper waits for the recorder's window, at start and after
+// it has gone.
+constexpr DWORD kGraceMs = 5000;
+
+std::atomic<bool> g_stop{false};
+
+// Keeps one shared-mode stream of silence going on the default render
+// endpoint, at the endpoint's mix format.
+void RenderSilence() {
+    win::ScopedComApartment com(COINIT_MULTITHREADED);
+    ComPtr<IMMDeviceEnumerator> enumerator;
+    ComPtr<IMMDevice> device;
+    ComPtr<IAudioClient> client;
+    ComPtr<IAudioRenderClient> render;
+    win::CoTaskMemPtr<WAVEFORMATEX> mix;
+    UINT32 frames = 0;
+    if (FAILED(::CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL, __uuidof(IMMDeviceEnumerator),
+                                  reinterpret_cast<void**>(&enumerator))) ||
+        FAILED(enumerator->GetDefaultAudioEndpoint(eRender, eConsole, &device)) ||
+        FAILED(device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, reinterpret_cast<void**>(&client))) ||
+        FAILED(client->GetMixFormat(mix.Put())) ||
+        FAILED(client->Initialize(AUDCLNT_SHAREMODE_SHARED, 0, 2000000, 0, mix.Get(), nullptr)) ||
+        FAILED(client->GetBufferSize(&frames)) ||
+        FAILED(client->GetService(__uuidof(IAudioRenderClient), reinterpret_cast<void**>(&render))) ||
+        FAILED(client->Start()))
+        return;
+    while (!g_stop) {
+        UINT32 padding = 0;
+        if (FAILED(client->GetCurrentPadding(&padding))) break;
+        UINT32 room = frames - padding;
+        BYTE* data = nullptr;
+        if (room && SUCCEEDED(render->GetBuffer(room, &data))) render->ReleaseBuffer(room, AUDCLNT_BUFFERFLAGS_SILENT);
+        ::Sleep(20);
+    }
+    client->Stop();
+}
+
+DWORD g_lastSeen = 0;
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_TIMER:
+        if (wParam == kCheckTimer) {
+            if (::FindWindowW(nullptr, L"Quorra"))
+                g_lastSeen = ::GetTickCount();
+            else if (::GetTickCount() - g_lastSeen >= kGraceMs)
+                ::DestroyWindow(hwnd);
+        }
+        return 0;
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    default:
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = L"TelvaneSilence";
+    if (!::RegisterClassW(&wc)) return 1;
+    // Never shown: the recorder finds it by title.
+    HWND hwnd = ::CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Silence", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                  nullptr, instance, nullptr);
+    if (!hwnd) return 1;
+    g_lastSeen = ::GetTickCount();
+    ::SetTimer(hwnd, kCheckTimer, kCheckMs, nullptr);
+    std::thread silence(RenderSilence);
+    MSG msg;
+    BOOL got;
+    while ((got = ::GetMessageW(&msg, nullptr, 0, 0)) != 0) {
+        if (got == -1) break;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    g_stop = true;
+    silence.join();
+    return 0;
+}
