@@ -1,6 +1,7 @@
 #include "capfilter/AudioLog.h"
 
 #include <windows.h>
+
 #include <shlobj.h>
 
 #include <cstdarg>

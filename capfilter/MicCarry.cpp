@@ -15,8 +15,8 @@ void MicCarry::Configure(size_t capacityBytes, size_t micBlockAlign) {
 
 void MicCarry::Clear() { m_bytes.clear(); }
 
-size_t MicCarry::MixFrom(uint8_t* speakers, size_t speakerBytes, size_t& offset, const uint8_t* mic,
-                         size_t micBytes, bool monoMic) {
+size_t MicCarry::MixFrom(uint8_t* speakers, size_t speakerBytes, size_t& offset, const uint8_t* mic, size_t micBytes,
+                         bool monoMic) {
     if (offset >= speakerBytes || micBytes == 0) return 0;
     size_t room = speakerBytes - offset;
     if (monoMic) {

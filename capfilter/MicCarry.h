@@ -32,8 +32,8 @@ public:
 private:
     // Mixes from `mic` into the speakers from `offset` on; returns the mic
     // bytes used and advances `offset` by the speakers bytes filled.
-    static size_t MixFrom(uint8_t* speakers, size_t speakerBytes, size_t& offset, const uint8_t* mic,
-                          size_t micBytes, bool monoMic);
+    static size_t MixFrom(uint8_t* speakers, size_t speakerBytes, size_t& offset, const uint8_t* mic, size_t micBytes,
+                          bool monoMic);
 
     std::vector<uint8_t> m_bytes;
     size_t m_capacity = 0;

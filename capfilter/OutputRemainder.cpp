@@ -13,8 +13,7 @@ size_t Fit(size_t bytes, size_t capacity, size_t blockAlign) {
 }
 }  // namespace
 
-size_t OutputRemainder::Split(const uint8_t* data, size_t bytes, uint8_t* out, size_t capacity,
-                              size_t blockAlign) {
+size_t OutputRemainder::Split(const uint8_t* data, size_t bytes, uint8_t* out, size_t capacity, size_t blockAlign) {
     size_t n = Fit(bytes, capacity, blockAlign);
     if (n) std::memcpy(out, data, n);
     m_bytes.assign(data + n, data + bytes);

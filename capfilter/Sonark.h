@@ -4,6 +4,7 @@
 // the capture parameters before it pauses or runs the graph.
 
 #include <windows.h>
+
 #include <unknwn.h>
 
 // {AB06B942-DC91-457E-97EF-D0076E8669DA}

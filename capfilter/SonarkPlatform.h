@@ -6,6 +6,7 @@
 // batch file and the end of the host process.
 
 #include <windows.h>
+
 #include <mmdeviceapi.h>
 
 namespace sonark {

@@ -143,8 +143,7 @@ HRESULT CSonarkStream::InitMicrophone() {
     closest.Reset();
 
     m_pwfx = &m_wfx;
-    if (FAILED(m_pAudioClient1->Initialize(AUDCLNT_SHAREMODE_SHARED, 0, m_hnsRequestedDuration, 0, &m_wfx,
-                                           nullptr))) {
+    if (FAILED(m_pAudioClient1->Initialize(AUDCLNT_SHAREMODE_SHARED, 0, m_hnsRequestedDuration, 0, &m_wfx, nullptr))) {
         LogAudio("FAILED m_pAudioClient1->Initialize\n");
         return E_FAIL;
     }
@@ -153,8 +152,8 @@ HRESULT CSonarkStream::InitMicrophone() {
         LogAudio("FAILED m_pAudioClient1->GetBufferSize\n");
         return E_FAIL;
     }
-    if (FAILED(m_pAudioClient1->GetService(__uuidof(IAudioCaptureClient),
-                                           reinterpret_cast<void**>(&m_pCaptureClient1))))
+    if (FAILED(
+            m_pAudioClient1->GetService(__uuidof(IAudioCaptureClient), reinterpret_cast<void**>(&m_pCaptureClient1))))
         return E_FAIL;
     // One second of microphone audio may wait for speakers packets.
     m_micCarry.Configure(m_wfx.nAvgBytesPerSec, static_cast<size_t>(m_micBlockAlign));
@@ -209,8 +208,7 @@ HRESULT CSonarkStream::InitLoopback(bool dualAudio) {
                                           m_hnsRequestedDuration, 0, &m_wfx, nullptr)))
         return E_FAIL;
     if (FAILED(m_pAudioClient->GetBufferSize(&m_bufferFrames))) return E_FAIL;
-    if (FAILED(m_pAudioClient->GetService(__uuidof(IAudioCaptureClient),
-                                          reinterpret_cast<void**>(&m_pCaptureClient))))
+    if (FAILED(m_pAudioClient->GetService(__uuidof(IAudioCaptureClient), reinterpret_cast<void**>(&m_pCaptureClient))))
         return E_FAIL;
 
     m_opened = true;

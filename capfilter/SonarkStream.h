@@ -16,6 +16,7 @@
 // strmif.h before the audio headers: ks.h, which they pull in, then leaves
 // out what strmif.h defines.
 #include <strmif.h>
+
 #include <audioclient.h>
 #include <mmdeviceapi.h>
 
@@ -51,8 +52,8 @@ private:
     HRESULT FollowFilterState(bool dualAudio);
     // An empty, untimed sample: what goes out while there is nothing to send.
     HRESULT EmptySample(IMediaSample* sample, DWORD waitMs);
-    HRESULT ProcessPacket(IMediaSample* sample, BYTE* buffer, REFERENCE_TIME streamTime, bool dualAudio,
-                          int timingMode, IAudioCaptureClient* speakers, IAudioCaptureClient* mic);
+    HRESULT ProcessPacket(IMediaSample* sample, BYTE* buffer, REFERENCE_TIME streamTime, bool dualAudio, int timingMode,
+                          IAudioCaptureClient* speakers, IAudioCaptureClient* mic);
     // Steps shared by a packet and a remainder: times, flags.
     HRESULT StampSample(IMediaSample* sample, REFERENCE_TIME streamTime, int timingMode);
 

@@ -5,6 +5,7 @@
 // titled "Quorra" (the recorder) has existed for a few seconds.
 
 #include <windows.h>
+
 #include <audioclient.h>
 #include <mmdeviceapi.h>
 
@@ -59,19 +60,19 @@ DWORD g_lastSeen = 0;
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_TIMER:
-        if (wParam == kCheckTimer) {
-            if (::FindWindowW(nullptr, L"Quorra"))
-                g_lastSeen = ::GetTickCount();
-            else if (::GetTickCount() - g_lastSeen >= kGraceMs)
-                ::DestroyWindow(hwnd);
-        }
-        return 0;
-    case WM_DESTROY:
-        ::PostQuitMessage(0);
-        return 0;
-    default:
-        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+        case WM_TIMER:
+            if (wParam == kCheckTimer) {
+                if (::FindWindowW(nullptr, L"Quorra"))
+                    g_lastSeen = ::GetTickCount();
+                else if (::GetTickCount() - g_lastSeen >= kGraceMs)
+                    ::DestroyWindow(hwnd);
+            }
+            return 0;
+        case WM_DESTROY:
+            ::PostQuitMessage(0);
+            return 0;
+        default:
+            return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 

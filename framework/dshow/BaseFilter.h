@@ -8,7 +8,9 @@
 // between JoinFilterGraph calls.
 
 #include <windows.h>
+
 #include <strmif.h>
+
 #include <vfwmsgs.h>
 
 #include <atomic>

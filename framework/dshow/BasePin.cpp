@@ -216,9 +216,7 @@ HRESULT STDMETHODCALLTYPE CBasePin::NewSegment(REFERENCE_TIME start, REFERENCE_T
     return S_OK;
 }
 
-HRESULT CBasePin::GetMediaType(int position, CMediaType*) {
-    return position < 0 ? E_INVALIDARG : VFW_S_NO_MORE_ITEMS;
-}
+HRESULT CBasePin::GetMediaType(int position, CMediaType*) { return position < 0 ? E_INVALIDARG : VFW_S_NO_MORE_ITEMS; }
 
 HRESULT CBasePin::SetMediaType(const CMediaType* pmt) {
     m_mt = *pmt;

@@ -8,7 +8,9 @@
 // pin handed out keeps the filter alive.
 
 #include <windows.h>
+
 #include <strmif.h>
+
 #include <vfwmsgs.h>
 
 #include <atomic>
@@ -122,8 +124,7 @@ protected:
 
 class CBaseInputPin : public CBasePin, public IMemInputPin {
 public:
-    CBaseInputPin(const wchar_t* objectName, CBaseFilter* filter, CCritSec* lock, HRESULT* phr,
-                  const wchar_t* pinName);
+    CBaseInputPin(const wchar_t* objectName, CBaseFilter* filter, CCritSec* lock, HRESULT* phr, const wchar_t* pinName);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
     ULONG STDMETHODCALLTYPE AddRef() override;

@@ -10,7 +10,9 @@
 //   STDAPI DllRegisterServer() { return RegisterTemplates(kTemplates, std::size(kTemplates), true); }
 
 #include <windows.h>
+
 #include <strmif.h>
+
 #include <vfwmsgs.h>
 
 #include "framework/dshow/Unknown.h"

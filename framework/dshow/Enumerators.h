@@ -4,7 +4,9 @@
 // VFW_E_ENUM_OUT_OF_SYNC once the list has changed, until Reset.
 
 #include <windows.h>
+
 #include <strmif.h>
+
 #include <vfwmsgs.h>
 
 #include <atomic>

@@ -3,8 +3,10 @@
 // the free helpers for raw AM_MEDIA_TYPE structures handed across COM.
 
 #include <windows.h>
+
 #include <mmreg.h>
 #include <strmif.h>
+
 #include <vfwmsgs.h>
 
 class CMediaType : public AM_MEDIA_TYPE {

@@ -1,6 +1,7 @@
 #include "framework/dshow/Registration.h"
 
 #include <strmif.h>
+
 #include <uuids.h>
 
 #include <cwchar>
@@ -36,8 +37,8 @@ HRESULT SetStringValue(HKEY key, const wchar_t* name, const wchar_t* value) {
 }
 
 HRESULT CreateKey(HKEY parent, const wchar_t* name, win::RegKey& key) {
-    LONG rc = ::RegCreateKeyExW(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, key.Put(),
-                                nullptr);
+    LONG rc =
+        ::RegCreateKeyExW(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, key.Put(), nullptr);
     return HRESULT_FROM_WIN32(rc);
 }
 

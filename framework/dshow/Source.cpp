@@ -130,18 +130,18 @@ DWORD CSourceStream::ThreadProc() {
     do {
         cmd = GetRequest();
         switch (cmd) {
-        case CMD_EXIT:
-        case CMD_STOP:
-            Reply(static_cast<DWORD>(S_OK));
-            break;
-        case CMD_RUN:
-        case CMD_PAUSE:
-            Reply(static_cast<DWORD>(S_OK));
-            DoBufferProcessingLoop();
-            break;
-        default:
-            Reply(static_cast<DWORD>(E_NOTIMPL));
-            break;
+            case CMD_EXIT:
+            case CMD_STOP:
+                Reply(static_cast<DWORD>(S_OK));
+                break;
+            case CMD_RUN:
+            case CMD_PAUSE:
+                Reply(static_cast<DWORD>(S_OK));
+                DoBufferProcessingLoop();
+                break;
+            default:
+                Reply(static_cast<DWORD>(E_NOTIMPL));
+                break;
         }
     } while (cmd != CMD_EXIT);
 

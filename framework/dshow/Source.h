@@ -10,6 +10,7 @@
 // without looking for a pending command (CheckRequest).
 
 #include <windows.h>
+
 #include <strmif.h>
 
 #include <vector>

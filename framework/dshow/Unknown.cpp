@@ -5,8 +5,7 @@ std::atomic<long> g_objectsActive{0};
 }
 
 CUnknown::CUnknown(const wchar_t* name, IUnknown* outer)
-    : m_pName(name),
-      m_pUnknown(outer ? outer : NonDelegatingUnknown(static_cast<INonDelegatingUnknown*>(this))) {
+    : m_pName(name), m_pUnknown(outer ? outer : NonDelegatingUnknown(static_cast<INonDelegatingUnknown*>(this))) {
     ++g_objectsActive;
 }
 

@@ -9,6 +9,7 @@
 // the IUnknown methods of every interface they implement to GetOwner().
 
 #include <windows.h>
+
 #include <unknwn.h>
 
 #include <atomic>
@@ -55,9 +56,9 @@ HRESULT GetInterface(IUnknown* unk, void** ppv);
 // The object's own IUnknown (its non-delegating one).
 inline IUnknown* NonDelegatingUnknown(INonDelegatingUnknown* p) { return reinterpret_cast<IUnknown*>(p); }
 
-#define DECLARE_IUNKNOWN                                                                   \
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {           \
-        return GetOwner()->QueryInterface(riid, ppv);                                       \
-    }                                                                                      \
-    ULONG STDMETHODCALLTYPE AddRef() override { return GetOwner()->AddRef(); }             \
+#define DECLARE_IUNKNOWN                                                         \
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override { \
+        return GetOwner()->QueryInterface(riid, ppv);                            \
+    }                                                                            \
+    ULONG STDMETHODCALLTYPE AddRef() override { return GetOwner()->AddRef(); }   \
     ULONG STDMETHODCALLTYPE Release() override { return GetOwner()->Release(); }

@@ -12,6 +12,7 @@
 // stream from it. Unregistering puts Wine's own registration back.
 
 #include <windows.h>
+
 #include <audioclient.h>
 #include <mmdeviceapi.h>
 
@@ -95,8 +96,8 @@ HRESULT FindCaptureEndpoint(IMMDeviceEnumerator* inner, const std::wstring& name
         if (FAILED(device->OpenPropertyStore(STGM_READ, &props))) continue;
         PROPVARIANT value;
         ::PropVariantInit(&value);
-        bool match = SUCCEEDED(props->GetValue(kFriendlyName, &value)) && value.vt == VT_LPWSTR &&
-                     name == value.pwszVal;
+        bool match =
+            SUCCEEDED(props->GetValue(kFriendlyName, &value)) && value.vt == VT_LPWSTR && name == value.pwszVal;
         ::PropVariantClear(&value);
         if (match) {
             *found = device.Detach();
@@ -264,8 +265,8 @@ HRESULT CreateWineEnumerator(IMMDeviceEnumerator** out) {
     static HMODULE mmdevapi = ::LoadLibraryW(L"mmdevapi.dll");
     if (!mmdevapi) return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
     using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-    auto get = reinterpret_cast<GetClassObject>(
-        reinterpret_cast<void*>(::GetProcAddress(mmdevapi, "DllGetClassObject")));
+    auto get =
+        reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(::GetProcAddress(mmdevapi, "DllGetClassObject")));
     if (!get) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
     ComPtr<IClassFactory> factory;
     HRESULT hr = get(__uuidof(MMDeviceEnumerator), IID_IClassFactory, reinterpret_cast<void**>(&factory));

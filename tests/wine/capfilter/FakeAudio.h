@@ -5,10 +5,12 @@
 // step can be told to fail; every call the stream makes is recorded.
 
 #include <windows.h>
+
 #include <strmif.h>
-#include <vfwmsgs.h>
+
 #include <audioclient.h>
 #include <mmdeviceapi.h>
+#include <vfwmsgs.h>
 
 #include <cstdint>
 #include <deque>

@@ -3,6 +3,7 @@
 // count, QueryInterface for IUnknown and that interface.
 
 #include <windows.h>
+
 #include <unknwn.h>
 
 #include <atomic>

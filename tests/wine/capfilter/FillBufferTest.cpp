@@ -301,9 +301,11 @@ TEST_P(FillStopFailureTest, FailsWithItsMessage) {
 INSTANTIATE_TEST_SUITE_P(
     EveryStep, FillFailureTest,
     ::testing::Values(
-        FailureCase{"start", [](FakeAudioSystem& a, FakeMediaSample&) {
+        FailureCase{"start",
+                    [](FakeAudioSystem& a, FakeMediaSample&) {
                         a.speakers->startResults = {E_FAIL, E_FAIL};
-                    }, L"Error - Cannot start the audio client"},
+                    },
+                    L"Error - Cannot start the audio client"},
         FailureCase{"startMic", [](FakeAudioSystem& a, FakeMediaSample&) { a.mic->startResults = {E_FAIL}; },
                     L"Error - Cannot start second audio client"},
         FailureCase{"packetSize",
@@ -316,42 +318,37 @@ INSTANTIATE_TEST_SUITE_P(
                         a.mic->capture->nextPacketSizeResult = AUDCLNT_E_DEVICE_INVALIDATED;
                     },
                     L"Error - Cannot get audio 2 packet size"},
-        FailureCase{"getBuffer",
-                    [](FakeAudioSystem& a, FakeMediaSample&) {
-                        a.speakers->capture->getBufferResult = AUDCLNT_E_OUT_OF_ORDER;
-                    },
-                    L"Error - Cannot get audio data"},
-        FailureCase{"micGetBuffer",
-                    [](FakeAudioSystem& a, FakeMediaSample&) {
-                        a.mic->capture->getBufferResult = AUDCLNT_E_OUT_OF_ORDER;
-                    },
-                    L"Error - Cannot get audio 2 data"},
+        FailureCase{
+            "getBuffer",
+            [](FakeAudioSystem& a, FakeMediaSample&) { a.speakers->capture->getBufferResult = AUDCLNT_E_OUT_OF_ORDER; },
+            L"Error - Cannot get audio data"},
+        FailureCase{
+            "micGetBuffer",
+            [](FakeAudioSystem& a, FakeMediaSample&) { a.mic->capture->getBufferResult = AUDCLNT_E_OUT_OF_ORDER; },
+            L"Error - Cannot get audio 2 data"},
         FailureCase{"setTime", [](FakeAudioSystem&, FakeMediaSample& s) { s.setTimeResult = E_UNEXPECTED; },
                     L"Error - Cannot set audio media time"},
         FailureCase{"preroll", [](FakeAudioSystem&, FakeMediaSample& s) { s.prerollResult = E_UNEXPECTED; }, nullptr},
         FailureCase{"mediaType", [](FakeAudioSystem&, FakeMediaSample& s) { s.mediaTypeResult = E_UNEXPECTED; },
                     nullptr},
-        FailureCase{"discontinuity",
-                    [](FakeAudioSystem&, FakeMediaSample& s) { s.discontinuityResult = E_UNEXPECTED; }, nullptr},
+        FailureCase{"discontinuity", [](FakeAudioSystem&, FakeMediaSample& s) { s.discontinuityResult = E_UNEXPECTED; },
+                    nullptr},
         FailureCase{"syncPoint", [](FakeAudioSystem&, FakeMediaSample& s) { s.syncPointResult = E_UNEXPECTED; },
                     nullptr},
-        FailureCase{"release",
-                    [](FakeAudioSystem& a, FakeMediaSample&) {
-                        a.speakers->capture->releaseResult = AUDCLNT_E_INVALID_SIZE;
-                    },
-                    L"Error - Cannot release audio buffer"},
-        FailureCase{"micRelease",
-                    [](FakeAudioSystem& a, FakeMediaSample&) {
-                        a.mic->capture->releaseResult = AUDCLNT_E_INVALID_SIZE;
-                    },
-                    L"Error - Cannot release audio buffer 2"}),
+        FailureCase{
+            "release",
+            [](FakeAudioSystem& a, FakeMediaSample&) { a.speakers->capture->releaseResult = AUDCLNT_E_INVALID_SIZE; },
+            L"Error - Cannot release audio buffer"},
+        FailureCase{
+            "micRelease",
+            [](FakeAudioSystem& a, FakeMediaSample&) { a.mic->capture->releaseResult = AUDCLNT_E_INVALID_SIZE; },
+            L"Error - Cannot release audio buffer 2"}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     EveryStep, FillStopFailureTest,
-    ::testing::Values(
-        FailureCase{"stop", [](FakeAudioSystem& a, FakeMediaSample&) { a.speakers->stopResult = E_FAIL; },
-                    L"Error - Cannot stop the audio client"},
-        FailureCase{"stopMic", [](FakeAudioSystem& a, FakeMediaSample&) { a.mic->stopResult = E_FAIL; },
-                    L"Error - Cannot stop the audio 2 client"}),
+    ::testing::Values(FailureCase{"stop", [](FakeAudioSystem& a, FakeMediaSample&) { a.speakers->stopResult = E_FAIL; },
+                                  L"Error - Cannot stop the audio client"},
+                      FailureCase{"stopMic", [](FakeAudioSystem& a, FakeMediaSample&) { a.mic->stopResult = E_FAIL; },
+                                  L"Error - Cannot stop the audio 2 client"}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });

@@ -2,8 +2,10 @@
 // Wine's filter graph with a capture filter and the test sink.
 
 #include <windows.h>
+
 #include <control.h>
 #include <strmif.h>
+
 #include <uuids.h>
 
 #include "framework/base/ComPtr.h"

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <strmif.h>
+
 #include <audioclient.h>
 #include <evcode.h>
 #include <mmdeviceapi.h>
@@ -98,7 +99,8 @@ TEST_F(Sonark5OnWine, Regsvr32WritesTheClassAndUnregisterRemovesIt) {
     ASSERT_TRUE(ReadString(kClassKey, nullptr, value));
     EXPECT_EQ(value, L"Sonark5 Test");
     ASSERT_TRUE(ReadString(kServerKey, nullptr, value));
-    EXPECT_EQ(::CompareStringOrdinal(value.c_str(), -1, dll.c_str(), -1, TRUE), CSTR_EQUAL) << std::string(value.begin(), value.end());
+    EXPECT_EQ(::CompareStringOrdinal(value.c_str(), -1, dll.c_str(), -1, TRUE), CSTR_EQUAL)
+        << std::string(value.begin(), value.end());
     ASSERT_TRUE(ReadString(kServerKey, L"ThreadingModel", value));
     EXPECT_EQ(value, L"Both");
 
@@ -159,7 +161,8 @@ TEST_F(Sonark5OnWine, FilterAnswersISonarkAndItsPinDoesNot) {
 
     win::Module dll(::LoadLibraryW(BesideMe(L"sonark5.ax").c_str()));
     ASSERT_TRUE(dll);
-    auto check = reinterpret_cast<void(WINAPI*)(int)>(reinterpret_cast<void*>(::GetProcAddress(dll.Get(), "CheckAudio")));
+    auto check =
+        reinterpret_cast<void(WINAPI*)(int)>(reinterpret_cast<void*>(::GetProcAddress(dll.Get(), "CheckAudio")));
     ASSERT_NE(check, nullptr);
     check(12345);
 }

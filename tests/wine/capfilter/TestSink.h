@@ -4,6 +4,7 @@
 // bytes, the times, the flags) and every end-of-stream.
 
 #include <windows.h>
+
 #include <strmif.h>
 
 #include <atomic>

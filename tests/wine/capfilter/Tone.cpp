@@ -27,8 +27,8 @@ HRESULT FindRenderEndpoint(const std::wstring& name, IMMDevice** found) {
         if (FAILED(devices->Item(i, &device)) || FAILED(device->OpenPropertyStore(STGM_READ, &props))) continue;
         PROPVARIANT value;
         ::PropVariantInit(&value);
-        bool match = SUCCEEDED(props->GetValue(kFriendlyName, &value)) && value.vt == VT_LPWSTR &&
-                     name == value.pwszVal;
+        bool match =
+            SUCCEEDED(props->GetValue(kFriendlyName, &value)) && value.vt == VT_LPWSTR && name == value.pwszVal;
         ::PropVariantClear(&value);
         if (match) {
             *found = device.Detach();

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
 #include <strmif.h>
+
 #include <audioclient.h>
 #include <mmdeviceapi.h>
 
@@ -50,8 +52,8 @@ struct FakeRecorder {
         wc.hInstance = ::GetModuleHandleW(nullptr);
         wc.lpszClassName = L"FakeQuorra";
         ::RegisterClassW(&wc);
-        hwnd = ::CreateWindowExW(0, wc.lpszClassName, L"Quorra", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                 wc.hInstance, nullptr);
+        hwnd = ::CreateWindowExW(0, wc.lpszClassName, L"Quorra", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
+                                 nullptr);
     }
     ~FakeRecorder() { Close(); }
     void Close() {
@@ -71,7 +73,8 @@ UINT64 LoopbackFrames(DWORD ms) {
                                   reinterpret_cast<void**>(&enumerator))) ||
         FAILED(enumerator->GetDefaultAudioEndpoint(eRender, eConsole, &device)) ||
         FAILED(device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, reinterpret_cast<void**>(&client))) ||
-        FAILED(client->Initialize(AUDCLNT_SHAREMODE_SHARED, AUDCLNT_STREAMFLAGS_LOOPBACK, 10000000, 0, &wfx, nullptr)) ||
+        FAILED(
+            client->Initialize(AUDCLNT_SHAREMODE_SHARED, AUDCLNT_STREAMFLAGS_LOOPBACK, 10000000, 0, &wfx, nullptr)) ||
         FAILED(client->GetService(__uuidof(IAudioCaptureClient), reinterpret_cast<void**>(&capture))) ||
         FAILED(client->Start()))
         return 0;
