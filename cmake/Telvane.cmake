@@ -1,5 +1,9 @@
 # Helpers shared by the folders' CMakeLists.txt.
 
+# A crash under Wine can still end with exit code 0; its report, or a failed
+# test case, fails the test whatever the exit code says.
+set(TELVANE_WINE_FAILURES "Unhandled exception|Unhandled page fault|\\[  FAILED  \\]")
+
 # telvane_native_test(name sources... LIBS libs... [WINE]): a GoogleTest
 # program of the portable core, one CTest test per program. With WINE it is
 # also built for Windows and run under Wine (as name_win), for code where the
@@ -14,7 +18,8 @@ function(telvane_native_test name)
         add_executable(${name}_win ${ARG_UNPARSED_ARGUMENTS})
         target_link_libraries(${name}_win PRIVATE ${ARG_LIBS} gtest gtest_main gmock)
         add_test(NAME ${name}_win COMMAND ${name}_win)
-        set_tests_properties(${name}_win PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+        set_tests_properties(${name}_win PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE
+            FAIL_REGULAR_EXPRESSION "${TELVANE_WINE_FAILURES}")
     endif()
 endfunction()
 
@@ -28,7 +33,8 @@ function(telvane_wine_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
-    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} RUN_SERIAL TRUE)
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} RUN_SERIAL TRUE
+        FAIL_REGULAR_EXPRESSION "${TELVANE_WINE_FAILURES}")
 endfunction()
 
 # telvane_gui_program(name sources...): a Unicode Windows GUI program.

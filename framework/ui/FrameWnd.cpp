@@ -1,6 +1,7 @@
 #include "framework/ui/FrameWnd.h"
 
-BOOL CFrameWnd::Create(LPCWSTR title, DWORD style, const RECT* rect, CWnd* parent, LPCWSTR menuName, DWORD exStyle) {
+BOOL CFrameWnd::Create(LPCWSTR className, LPCWSTR title, DWORD style, const RECT* rect, CWnd* parent, LPCWSTR menuName,
+                       DWORD exStyle) {
     HMENU menu = nullptr;
     if (menuName) {
         menu = ::LoadMenuW(::GetModuleHandleW(nullptr), menuName);
@@ -10,7 +11,7 @@ BOOL CFrameWnd::Create(LPCWSTR title, DWORD style, const RECT* rect, CWnd* paren
     const int y = rect ? rect->top : CW_USEDEFAULT;
     const int width = rect ? rect->right - rect->left : CW_USEDEFAULT;
     const int height = rect ? rect->bottom - rect->top : CW_USEDEFAULT;
-    if (!CreateEx(exStyle, nullptr, title, style, x, y, width, height, parent ? parent->m_hWnd : nullptr, menu)) {
+    if (!CreateEx(exStyle, className, title, style, x, y, width, height, parent ? parent->m_hWnd : nullptr, menu)) {
         // A menu not attached to a window is ours to free.
         if (menu) ::DestroyMenu(menu);
         return FALSE;

@@ -96,6 +96,7 @@ protected:                                       \
 
 // Typed handlers for the common window messages.
 #define ON_WM_TIMER() TELVANE_ON_WM(WM_TIMER, self->OnTimer(static_cast<UINT_PTR>(wParam)); return 0;)
+#define ON_WM_CREATE() TELVANE_ON_WM(WM_CREATE, return self->OnCreate(reinterpret_cast<CREATESTRUCTW*>(lParam));)
 #define ON_WM_CLOSE() TELVANE_ON_WM(WM_CLOSE, self->OnClose(); return 0;)
 #define ON_WM_DESTROY() TELVANE_ON_WM(WM_DESTROY, self->OnDestroy(); return 0;)
 #define ON_WM_PAINT() TELVANE_ON_WM(WM_PAINT, self->OnPaint(); return 0;)

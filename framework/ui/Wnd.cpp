@@ -50,19 +50,25 @@ void CWnd::OnNcDestroyed() {
     PostNcDestroy();
 }
 
+LPCWSTR CWnd::RegisterWndClass(LPCWSTR name, UINT style, HCURSOR cursor, HBRUSH background, HICON icon) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    if (::GetClassInfoExW(instance, name, &wc)) return name;
+    wc.cbSize = sizeof(wc);
+    wc.style = style;
+    wc.lpfnWndProc = &CWnd::StdWndProc;
+    wc.hInstance = instance;
+    wc.hCursor = cursor;
+    wc.hbrBackground = background;
+    wc.hIcon = icon;
+    wc.lpszClassName = name;
+    return ::RegisterClassExW(&wc) ? name : nullptr;
+}
+
 LPCWSTR CWnd::DefaultClassName() {
-    static const ATOM atom = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = &CWnd::StdWndProc;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kDefaultClass;
-        return ::RegisterClassExW(&wc);
-    }();
-    return atom ? kDefaultClass : nullptr;
+    return RegisterWndClass(kDefaultClass, CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW),
+                            reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
 }
 
 BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width, int height,

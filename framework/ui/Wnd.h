@@ -21,6 +21,11 @@ public:
     HWND m_hWnd = nullptr;
     HWND GetSafeHwnd() const { return m_hWnd; }
 
+    // Registers a window class whose windows are bound to their CWnd like
+    // those of the default class; returns name, or null on failure. A class
+    // already registered under name is reused.
+    static LPCWSTR RegisterWndClass(LPCWSTR name, UINT style, HCURSOR cursor, HBRUSH background, HICON icon);
+
     // The window object bound to hwnd, if it is one of ours.
     static CWnd* FromHandlePermanent(HWND hwnd);
 

@@ -115,7 +115,7 @@ public:
         DemoCommandLine cmdInfo;
         ParseCommandLine(cmdInfo);
 
-        if (!m_frame.Create(L"Telvane Demo Frame", WS_OVERLAPPEDWINDOW)) return FALSE;
+        if (!m_frame.Create(nullptr, L"Telvane Demo Frame", WS_OVERLAPPEDWINDOW)) return FALSE;
         m_pMainWnd = &m_frame;
         m_dialog = std::make_unique<DemoDlg>(&m_frame, cmdInfo.text);
         if (!m_dialog->Create()) return FALSE;
