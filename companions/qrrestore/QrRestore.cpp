@@ -1,0 +1,146 @@
+// qrrestore.exe, the restore helper: a hidden top-level window titled
+// "QrRestore" that the recorder finds by title and notifies with the
+// registered "screen capture message" around run (8, 7), pause and stop.
+// It accepts every notification and keeps the last pair in the window's
+// user data (LOWORD wParam, HIWORD lParam) so a test can read it back.
+//
+// It lives as long as the window it watches: "-w <title>" names it (the
+// recorder passes " -w Telvane"), "Telvane" without -w. Every 500 ms it looks
+// for a top-level window with exactly that title and ends with exit code 0
+// once there is none any more, or when there was none during its first
+// five seconds. One copy runs at a time; a second ends at once.
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include <string>
+
+#include "framework/win/Handles.h"
+
+namespace {
+
+constexpr wchar_t kTitle[] = L"QrRestore";
+constexpr wchar_t kClassName[] = L"TelvaneQrRestore";
+constexpr wchar_t kMutexName[] = L"Local\\TelvaneQrRestore";
+constexpr wchar_t kDefaultWatched[] = L"Telvane";
+constexpr UINT_PTR kCheckTimer = 1;
+constexpr UINT kCheckMs = 500;
+// How long the watched window may take to appear after the helper starts.
+constexpr ULONGLONG kFirstSightMs = 5000;
+
+struct LocalMemTraits {
+    using Type = LPWSTR*;
+    static Type Empty() { return nullptr; }
+    static bool IsValid(Type p) { return p != nullptr; }
+    static void Close(Type p) { ::LocalFree(p); }
+};
+using ArgList = UniqueHandle<LocalMemTraits>;
+
+struct Watch {
+    std::wstring title;
+    bool seen = false;
+    ULONGLONG started = 0;
+};
+Watch g_watch;
+UINT g_screenCaptureMessage = 0;
+
+// "-w <title>" (or "/w"); the last one given wins.
+std::wstring WatchedTitle() {
+    int count = 0;
+    ArgList args(::CommandLineToArgvW(::GetCommandLineW(), &count));
+    std::wstring title = kDefaultWatched;
+    if (!args) return title;
+    for (int i = 1; i + 1 < count; ++i) {
+        const wchar_t* a = args.Get()[i];
+        if ((a[0] == L'-' || a[0] == L'/') && (a[1] == L'w' || a[1] == L'W') && a[2] == 0) title = args.Get()[++i];
+    }
+    return title;
+}
+
+struct FindRequest {
+    const std::wstring* title;
+    HWND self;
+    bool found;
+};
+
+// FindWindow compares titles without regard to case; the watched title must
+// match exactly.
+BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM param) {
+    auto* request = reinterpret_cast<FindRequest*>(param);
+    if (hwnd == request->self) return TRUE;
+    const int length = ::GetWindowTextLengthW(hwnd);
+    if (length != static_cast<int>(request->title->size())) return TRUE;
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(hwnd, text.data(), length + 1)));
+    if (text == *request->title) {
+        request->found = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool WatchedWindowExists(HWND self) {
+    FindRequest request{&g_watch.title, self, false};
+    ::EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&request));
+    return request.found;
+}
+
+void CheckWatched(HWND hwnd) {
+    if (WatchedWindowExists(hwnd)) {
+        g_watch.seen = true;
+        return;
+    }
+    if (g_watch.seen || ::GetTickCount64() - g_watch.started >= kFirstSightMs) ::DestroyWindow(hwnd);
+}
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != 0 && msg == g_screenCaptureMessage) {
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, static_cast<LONG_PTR>(MAKELONG(LOWORD(wParam), LOWORD(lParam))));
+        return 1;
+    }
+    switch (msg) {
+        case WM_TIMER:
+            if (wParam == kCheckTimer) CheckWatched(hwnd);
+            return 0;
+        case WM_DESTROY:
+            ::PostQuitMessage(0);
+            return 0;
+        default:
+            return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+    // The mutex, not the window title, decides: two copies started together
+    // would both miss each other's window.
+    win::Handle single(::CreateMutexW(nullptr, FALSE, kMutexName));
+    if (!single || ::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+
+    g_watch.title = WatchedTitle();
+    g_watch.started = ::GetTickCount64();
+    g_screenCaptureMessage = ::RegisterWindowMessageW(L"screen capture message");
+
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kClassName;
+    if (!::RegisterClassW(&wc)) return 1;
+    // Never shown, whatever show command the starter asks for: the recorder
+    // only finds it by title.
+    HWND hwnd = ::CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, kTitle, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                  instance, nullptr);
+    if (!hwnd) return 1;
+    ::SetTimer(hwnd, kCheckTimer, kCheckMs, nullptr);
+
+    MSG msg;
+    BOOL got;
+    while ((got = ::GetMessageW(&msg, nullptr, 0, 0)) != 0) {
+        if (got == -1) return 1;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return 0;
+}
