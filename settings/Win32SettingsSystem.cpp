@@ -32,7 +32,13 @@ FolderResult Win32SettingsSystem::CreateFolder(const std::wstring& path) {
 }
 
 bool Win32SettingsSystem::CopyOneFile(const std::wstring& from, const std::wstring& to, bool overwrite) {
-    return ::CopyFileW(from.c_str(), to.c_str(), overwrite ? FALSE : TRUE) != FALSE;
+    if (!::CopyFileW(from.c_str(), to.c_str(), overwrite ? FALSE : TRUE)) return false;
+    // CopyFile carries the attributes over; a read-only init file beside the
+    // program must not make the user's settings file one that cannot be saved.
+    const DWORD attributes = ::GetFileAttributesW(to.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        ::SetFileAttributesW(to.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    return true;
 }
 
 // libstdc++ for mingw opens a std::filesystem::path through _wfopen, so any

@@ -25,8 +25,11 @@ protected:
         ASSERT_EQ(system.CreateFolder(m_folder), FolderResult::Created);
     }
     void TearDown() override {
-        for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt", L"settings_qr.ini", L"settings_qr.ini.tmp"})
-            ::DeleteFileW((m_folder + L"\\" + name).c_str());
+        for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt", L"settings_qr.ini", L"settings_qr.ini.tmp"}) {
+            const std::wstring path = m_folder + L"\\" + name;
+            ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            ::DeleteFileW(path.c_str());
+        }
         ::RemoveDirectoryW(m_folder.c_str());
         SetSettingsSystem(nullptr);
     }
@@ -74,6 +77,13 @@ TEST_F(Win32SettingsSystemTest, FilesUnderAWidePath) {
     EXPECT_TRUE(system.CopyOneFile(a, b, true));
     EXPECT_EQ(Read(b), "newer");
     EXPECT_FALSE(system.CopyOneFile(m_folder + L"\\none.txt", c, true));
+
+    // A read-only source gives a copy that can be replaced later.
+    ASSERT_TRUE(::SetFileAttributesW(a.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(system.CopyOneFile(a, c, true));
+    EXPECT_EQ(::GetFileAttributesW(c.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    ASSERT_TRUE(::SetFileAttributesW(a.c_str(), FILE_ATTRIBUTE_NORMAL));
+    system.RemoveFile(c);
 
     // The replace works over an existing target and onto a missing one.
     ASSERT_TRUE(system.WriteNewFile(c, "replacement"));
