@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ clang-format googletest libgtest-dev libbenchmark-dev
+    cmake ninja-build g++ clang-format googletest libgtest-dev libbenchmark-dev fonts-dejavu-core
     g++-mingw-w64-i686 mingw-w64-tools
     wine wine64 wine32:i386 fonts-wine
     xvfb x11-utils xauth pulseaudio pulseaudio-utils

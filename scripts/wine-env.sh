@@ -81,13 +81,16 @@ wine_env_prepare_prefix() {
     # No Mono or Gecko installer prompts, no crash dialogs.
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     # Bump the marker when the prefix's settings below change.
-    local marker="$WINEPREFIX/.telvane-ready-3"
+    local marker="$WINEPREFIX/.telvane-ready-4"
     if [ ! -f "$marker" ]; then
         wine_env_log "creating Wine prefix $WINEPREFIX (once per build folder)"
         rm -rf "$WINEPREFIX"
         wineboot -i >"$WINE_ENV_RUN/wineboot.log" 2>&1 || { cat "$WINE_ENV_RUN/wineboot.log" >&2; return 1; }
         wineserver -w
         wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        # The recorder's users are on Windows 10; tests that need another
+        # version set it per program (AppDefaults).
+        wine reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10 /f >/dev/null 2>&1
         # Xvfb has no window manager: Wine draws captions and frames itself.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1

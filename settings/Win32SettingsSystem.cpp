@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/ShowMessage.h"
 #include "framework/win/Handles.h"
 
 namespace {
@@ -75,9 +76,7 @@ bool Win32SettingsSystem::ReplaceFileAtomically(const std::wstring& source, cons
 void Win32SettingsSystem::RemoveFile(const std::wstring& path) { ::DeleteFileW(path.c_str()); }
 
 int Win32SettingsSystem::ShowMessage(const std::wstring& text, MessageButtons buttons) {
-    const UINT type =
-        (buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK) | MB_ICONWARNING | MB_TASKMODAL | MB_TOPMOST;
-    return ::MessageBoxW(nullptr, text.c_str(), L"Telvane Message", type);
+    return ::ShowMessage(text, buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK);
 }
 
 void Win32SettingsSystem::EndProcess(unsigned exitCode) { ::ExitProcess(exitCode); }

@@ -1,0 +1,7 @@
+#include "app/Hotkeys.h"
+
+// Not built yet: no hotkey is registered.
+
+void RegisterRecordHotkey() {}
+
+void UnregisterRecordHotkey() {}

@@ -1,0 +1,92 @@
+#include "tests/wine/app/RecorderRun.h"
+
+#include <shlobj.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace apptest {
+namespace {
+
+std::wstring KnownFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return std::wstring();
+    return path;
+}
+
+void EndProcessOf(HWND window) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (!pid || pid == ::GetCurrentProcessId()) return;
+    win::Handle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    if (!process) return;
+    ::TerminateProcess(process.Get(), 1);
+    ::WaitForSingleObject(process.Get(), 5000);
+}
+
+}  // namespace
+
+std::wstring SettingsFolder() { return KnownFolder(CSIDL_APPDATA) + L"\\Telvane 2"; }
+
+std::wstring SettingsFile() { return SettingsFolder() + L"\\settings_qr.ini"; }
+
+std::wstring DefaultRecordingsFolder() { return KnownFolder(CSIDL_MYVIDEO) + L"\\KQ Recordings"; }
+
+std::string ReadAll(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool WriteAll(const std::wstring& path, const std::string& bytes) {
+    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+void EndLeftovers() {
+    for (const wchar_t* title : {L"Quorra", L"Telvane", L"QrRestore"}) {
+        for (int i = 0; i < 5; ++i) {
+            HWND window = driver::FindTopWindow(title);
+            if (!window) break;
+            EndProcessOf(window);
+        }
+    }
+}
+
+void RemoveSettingsFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(SettingsFolder()), ignored);
+}
+
+Started StartRecorder(const std::wstring& args, const std::wstring& exe) {
+    Started run;
+    run.program = driver::Program::Start(driver::ProgramFolder() + exe, args, driver::ProgramFolder());
+    // The frame carries the title "Quorra" too while the splash shows: the
+    // recorder window is the dialog.
+    if (run.program) {
+        driver::PollUntil(kStartTimeoutMs, [&] {
+            run.recorder = driver::FindTopWindow(L"Quorra", run.program.Id(), driver::kDialogClass);
+            return run.recorder != nullptr;
+        });
+    }
+    return run;
+}
+
+DWORD CloseRecorder(Started& run) {
+    if (run.recorder) ::PostMessageW(run.recorder, WM_CLOSE, 0, 0);
+    DWORD code = 0xFFFFFFFF;
+    if (!run.program.WaitForExit(10000, &code)) return 0xFFFFFFFF;
+    return code;
+}
+
+void WaitForDeferredInit() { ::Sleep(2500); }
+
+std::string Narrow(const std::wstring& text) {
+    std::string out;
+    for (wchar_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+    return out;
+}
+
+}  // namespace apptest
