@@ -32,7 +32,10 @@ std::wstring Format(const wchar_t* format, va_list args) {
         va_copy(copy, args);
         const int written = std::vswprintf(buffer.data(), buffer.size(), format, copy);
         va_end(copy);
-        if (written >= 0) return std::wstring(buffer.data(), static_cast<size_t>(written));
+        // glibc reports a cut text as -1, the mingw runtime as the length it
+        // would have needed: only a count inside the buffer is the text.
+        if (written >= 0 && static_cast<size_t>(written) < buffer.size())
+            return std::wstring(buffer.data(), static_cast<size_t>(written));
         if (buffer.size() >= kLogTextCapacity) {
             // Still too long (or a bad format): keep what fits.
             buffer.back() = L'\0';
