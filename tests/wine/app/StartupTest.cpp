@@ -13,6 +13,16 @@ namespace {
 
 using namespace apptest;
 
+// Where sonark5 registers itself.
+constexpr wchar_t kSonarkKey[] = L"CLSID\\{AB06B942-DC91-457E-97EF-D0076E8669DA}\\InprocServer32";
+
+std::wstring SonarkServerPath() {
+    wchar_t path[MAX_PATH] = {};
+    LONG size = sizeof(path);
+    if (::RegQueryValueW(HKEY_CLASSES_ROOT, kSonarkKey, path, &size) != ERROR_SUCCESS) return std::wstring();
+    return path;
+}
+
 std::string LineOf(const std::string& text, const std::string& key) {
     const size_t at = text.find("\r\n" + key);
     if (at == std::string::npos) return std::string();
@@ -28,6 +38,7 @@ protected:
 
 TEST_F(RecorderStartup, FirstStartPreparesTheSettingsFolderAndEndsCleanly) {
     RemoveSettingsFolder();
+    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L"CLSID\\{AB06B942-DC91-457E-97EF-D0076E8669DA}");
     std::error_code ignored;
     std::filesystem::remove_all(std::filesystem::path(DefaultRecordingsFolder()), ignored);
 
@@ -58,6 +69,11 @@ TEST_F(RecorderStartup, FirstStartPreparesTheSettingsFolderAndEndsCleanly) {
     EXPECT_NE(driver::WaitForWindow(L"QrRestore", 5000), nullptr) << "the restore helper is not running";
 
     WaitForDeferredInit();
+    EXPECT_EQ(driver::FindTopWindow(L"Telvane Message", program.Id(), driver::kDialogClass), nullptr)
+        << "start-up showed a message";
+    // ".\\registerw.bat" registered the filter beside the program.
+    EXPECT_EQ(SonarkServerPath(), driver::ProgramFolder() + L"sonark5.ax");
+
     const std::string settings = ReadAll(SettingsFile());
     ASSERT_FALSE(settings.empty()) << "no " << Narrow(SettingsFile());
     EXPECT_EQ(settings.rfind("Telvane Settings -- Do not delete or alter\r\n", 0), 0u);
