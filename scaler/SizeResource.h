@@ -1,0 +1,4 @@
+#pragma once
+// Resource ids of size.exe.
+
+#define IDI_SIZE 1
