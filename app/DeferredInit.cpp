@@ -5,7 +5,7 @@
 #include "app/Environment.h"
 #include "app/EnvironmentProbes.h"
 #include "app/Hotkeys.h"
-#include "app/Session.h"
+#include "app/RecorderSession.h"
 #include "app/ShowMessage.h"
 #include "app/Startup.h"
 #include "app/ThemeSwitch.h"
@@ -109,7 +109,8 @@ void DeferredInit(WinDlg& recorder) {
 void CloseProgram() {
     StartupState& startup = Startup();
     if (startup.Closing) return;
-    if (Recording && ShowMessage(L"Recording is active. Would you like to close program now?", MB_YESNO) == IDNO)
+    const bool recording = TheSession().State().Recording;
+    if (recording && ShowMessage(L"Recording is active. Would you like to close program now?", MB_YESNO) == IDNO)
         return;
 
     if (WinDlg* recorder = RecorderWindow()) recorder->StopRecorderTimer();
@@ -117,7 +118,7 @@ void CloseProgram() {
     UnregisterRecordHotkey();
     StopTracking();
     if (ClonePreviewRunning()) StopClonePreview();
-    if (RecordingGraphExists() && Recording) {
+    if (RecordingGraphExists() && recording) {
         StopRecordingGraph();
         DestroyRecordingGraph();
     }

@@ -10,11 +10,6 @@
 #include "framework/win/Handles.h"
 #include "settings/SettingsFile.h"
 
-Environment& Env() {
-    static Environment env;
-    return env;
-}
-
 namespace {
 
 ScreenRect FromRect(const RECT& r) { return ScreenRect{r.left, r.top, r.right, r.bottom}; }

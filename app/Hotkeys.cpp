@@ -1,7 +1,32 @@
 #include "app/Hotkeys.h"
 
-// Not built yet: no hotkey is registered.
+#include <windows.h>
 
-void RegisterRecordHotkey() {}
+#include "app/HotkeyText.h"
+#include "app/ShowMessage.h"
+#include "app/WinDlg.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsText.h"
 
-void UnregisterRecordHotkey() {}
+namespace {
+constexpr int kRecordHotkeyId = 0;
+}
+
+void RegisterRecordHotkey() {
+    WinDlg* recorder = RecorderWindow();
+    if (!recorder || !recorder->m_hWnd) return;
+    ParsedHotkey hotkey = ParseHotkey(TextOf(Settings.Hotkey));
+    if (!hotkey.found) {
+        hotkey = ParsedHotkey{kDefaultHotkeyModifier, kDefaultHotkeyCode, true};
+        CopyText(Settings.Hotkey, kDefaultHotkeyText);
+        WriteSettings();
+    }
+    ::UnregisterHotKey(recorder->m_hWnd, kRecordHotkeyId);
+    if (!::RegisterHotKey(recorder->m_hWnd, kRecordHotkeyId, hotkey.modifier, static_cast<UINT>(hotkey.code)))
+        ShowMessage(L"Cannot register hotkey " + std::wstring(TextOf(Settings.Hotkey)));
+}
+
+void UnregisterRecordHotkey() {
+    if (WinDlg* recorder = RecorderWindow(); recorder && recorder->m_hWnd)
+        ::UnregisterHotKey(recorder->m_hWnd, kRecordHotkeyId);
+}

@@ -1,8 +1,9 @@
 #pragma once
-// The global start/stop hotkey (the "Hotkey" setting, e.g. "SHIFT+90").
+// The global start/stop hotkey (the "Hotkey" setting, e.g. "SHIFT+90"),
+// registered as id 0 on the recorder window.
 
-// Parses the setting (the default when it cannot be parsed) and registers it
-// on the recorder window.
+// Parses the setting (the default, written back, when it cannot be parsed)
+// and registers it; "Cannot register hotkey %s" when the system refuses.
 void RegisterRecordHotkey();
 
 // Unregisters it (id 0) when the program closes.

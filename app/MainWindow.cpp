@@ -9,7 +9,7 @@
 #include "app/Environment.h"
 #include "app/EnvironmentProbes.h"
 #include "app/LauncherDisplays.h"
-#include "app/Session.h"
+#include "app/RecorderSession.h"
 #include "app/ShowMessage.h"
 #include "app/SplashDlg.h"
 #include "app/Startup.h"
@@ -139,7 +139,7 @@ void MainWindow::StartRestoreHelper() {
 LRESULT MainWindow::OnSysCommand(UINT command, LPARAM lParam) {
     if (command >= 0xF120 && command <= 0xF12F) {
         if (m_recorder && m_recorder->m_hWnd) m_recorder->ShowWindow(SW_RESTORE);
-        if (Recording) BuildClonePreview();
+        if (TheSession().State().Recording) BuildClonePreview();
     }
     return DefWindowProc(WM_SYSCOMMAND, command, lParam);
 }

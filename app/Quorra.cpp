@@ -8,6 +8,7 @@
 #include "app/MainWindow.h"
 #include "app/ShowMessage.h"
 #include "app/Startup.h"
+#include "app/Win32NamingSystem.h"
 #include "settings/SettingsFile.h"
 #include "settings/Win32SettingsSystem.h"
 
@@ -62,6 +63,8 @@ BOOL Quorra::InitInstance() {
     // The settings code asks the probes' flags each time, through this.
     static Win32SettingsSystem settingsSystem(Env().VistaOrLater, Env().NotWindows7);
     SetSettingsSystem(&settingsSystem);
+    static Win32NamingSystem namingSystem;
+    SetNamingSystem(&namingSystem);
     PrepareSettingsFolder();
     ReadSettings();
     ResetSettingsIfNeeded(startup.Launcher.installer);

@@ -1,7 +1,21 @@
 #include "app/Tracking.h"
 
-// Not built yet: no window is followed.
+// Not built yet: no window is followed and background mode never starts.
 
 void StartTracking() {}
 
 void StopTracking() {}
+
+void EndTrackingThread() {}
+
+void AdoptLastClickedWindow() {}
+
+bool BackgroundActive() { return false; }
+
+void BackgroundPositionCheck() {}
+
+void TrackingTick() {}
+
+std::wstring TrackedTitleText() { return std::wstring(); }
+
+std::wstring ConversationTitleText() { return std::wstring(); }

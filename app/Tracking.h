@@ -1,6 +1,29 @@
 #pragma once
 // Following the Skype call window: a thread that enumerates the top-level
-// windows while no recording runs.
+// windows while no recording runs, the background mode, and the region kept
+// on the tracked window.
 
 void StartTracking();
 void StopTracking();
+
+#include <string>
+
+// The tracked Skype window's title, and the last conversation form's title;
+// empty when none is tracked.
+std::wstring TrackedTitleText();
+std::wstring ConversationTitleText();
+
+// Asks the tracking thread to end (a recording starts).
+void EndTrackingThread();
+
+// When no window is tracked, the window last clicked becomes the tracked one.
+void AdoptLastClickedWindow();
+
+// Whether background recording is active.
+bool BackgroundActive();
+
+// The recorder tick's tracking duties: the one-shot background position
+// check, the background scale update, and (no recording running) the
+// capture-window tracking with the idle status texts.
+void BackgroundPositionCheck();
+void TrackingTick();

@@ -361,8 +361,10 @@ int WriteSettings() {
     return 1;
 }
 
-void FormatDuration(int seconds) {
+std::wstring HoursMinutesSeconds(long long seconds) {
     if (seconds < 0) seconds = 0;
-    const auto part = [](int n) { return (n > 9 ? L"" : L"0") + std::to_wstring(n); };
-    CopyText(DurationText, part(seconds / 3600) + L":" + part(seconds % 3600 / 60) + L":" + part(seconds % 60));
+    const auto part = [](long long n) { return (n > 9 ? L"" : L"0") + std::to_wstring(n); };
+    return part(seconds / 3600) + L":" + part(seconds % 3600 / 60) + L":" + part(seconds % 60);
 }
+
+void FormatDuration(int seconds) { CopyText(DurationText, HoursMinutesSeconds(seconds)); }

@@ -51,6 +51,10 @@ bool RestoreDefaults();
 // more digits); negative counts as 0.
 void FormatDuration(int seconds);
 
+// "hh:mm:ss" for a number of seconds, each part with two digits at least
+// (hours may take more); negative counts as 0.
+std::wstring HoursMinutesSeconds(long long seconds);
+
 // The file's exact bytes for a record.
 std::string FormatSettingsText(const SettingsRecord& settings);
 

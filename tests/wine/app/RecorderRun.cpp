@@ -46,7 +46,7 @@ bool WriteAll(const std::wstring& path, const std::string& bytes) {
 }
 
 void EndLeftovers() {
-    for (const wchar_t* title : {L"Quorra", L"Telvane", L"QrRestore"}) {
+    for (const wchar_t* title : {L"Quorra", L"Telvane", L"QrRestore", L"Silence"}) {
         for (int i = 0; i < 5; ++i) {
             HWND window = driver::FindTopWindow(title);
             if (!window) break;

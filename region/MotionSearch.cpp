@@ -1,0 +1,7 @@
+#include "region/MotionSearch.h"
+
+// Not built yet: no search ever runs.
+
+bool MotionSearchRunning() { return false; }
+
+void ResetMotionSearch() {}

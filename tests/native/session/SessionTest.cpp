@@ -1,0 +1,339 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/Environment.h"
+#include "app/RecordingSession.h"
+#include "settings/Settings.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsText.h"
+#include "tests/native/session/SessionFakes.h"
+
+namespace {
+
+std::wstring HotkeyText(const wchar_t* hotkey) { return std::wstring(hotkey) == L"SHIFT+90" ? L"SHIFT+Z" : L"?"; }
+
+class SessionTest : public ::testing::Test {
+protected:
+    SessionTest()
+        : graph(log, platform.clock), ui(log), platform(log), peers(log), session(graph, ui, platform, peers) {
+        graph.outputPath = &session.State().OutputPath;
+        session.SetHotkeyDisplayText(&HotkeyText);
+    }
+
+    void SetUp() override {
+        Settings = SettingsRecord{};
+        Settings.ShowVideo = 1;
+        Settings.VistaAudio = 1;
+        CopyText(Settings.Hotkey, L"SHIFT+90");
+        SetLimit(0);
+        Env() = Environment{};
+        Env().VistaOrLater = true;
+        Env().NotWindows7 = true;
+        folder = std::filesystem::path(::testing::TempDir()) /
+                 ("session-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        peers.folder = folder;
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    void SetLimit(int seconds) {
+        Settings.MaxFileTime = seconds;
+        DurationText[0] = L'\0';
+        if (seconds > 0) FormatDuration(seconds);
+    }
+    // Moves the clock one second and runs a tick.
+    void Tick() {
+        platform.clock += kTicksPerSecond;
+        session.RecordingTick();
+    }
+    void Grow(std::uintmax_t bytes) {
+        std::filesystem::resize_file(std::filesystem::path(session.State().OutputPath), bytes);
+    }
+    void StartRecording() {
+        session.ToggleRecording();
+        ASSERT_TRUE(session.State().Recording);
+    }
+    const std::wstring& Status() const { return session.State().StatusText; }
+
+    SessionLog log;
+    FakeGraph graph;
+    FakeUi ui;
+    FakePlatform platform;
+    FakePeers peers;
+    RecordingSession session;
+    std::filesystem::path folder;
+};
+
+TEST_F(SessionTest, StartRecordsIntoTheFileAndShowsItsSize) {
+    StartRecording();
+    EXPECT_EQ(ui.buttonText, L"STOP");
+    ASSERT_GE(ui.statuses.size(), 2u);
+    EXPECT_EQ(ui.statuses[0], L"Initialize recording...");
+    EXPECT_EQ(ui.statuses.back(), L"Call 1.wmv");
+    EXPECT_TRUE(ui.timerRunning);
+    EXPECT_EQ(log.Count("peers.EndTracking"), 1);
+    EXPECT_EQ(platform.waitedMs, 1000u);  // the pause after the silence helper
+    EXPECT_TRUE(std::filesystem::exists(folder / "Call 1.wmv"));
+
+    Grow(1572864);  // 1.5 MB
+    for (int i = 0; i < 5; ++i) Tick();
+    EXPECT_EQ(Status(), L"Recording: 1.50 MB  00:00:05");
+    EXPECT_EQ(ui.statuses.back(), Status());
+}
+
+TEST_F(SessionTest, StatusShowsTheLimitWhenThereIsOne) {
+    SetLimit(3600);
+    StartRecording();
+    Grow(5 * 1048576 + 1048576 / 4);
+    Tick();
+    EXPECT_EQ(Status(), L"Recording: 5.25 MB  00:00:01/01:00:00");
+}
+
+TEST_F(SessionTest, PauseDoesNotCountTowardsTheLimit) {
+    SetLimit(60);
+    StartRecording();
+    const std::int64_t start = platform.clock;
+    Grow(1000);
+    for (int i = 0; i < 10; ++i) Tick();
+
+    session.TogglePause();
+    Tick();  // carries out the pause
+    EXPECT_EQ(log.Count("graph.Pause"), 1);
+    for (int i = 0; i < 30; ++i) Tick();
+    EXPECT_EQ(Status(), L"Paused: 0.00 MB, 00:00:10/00:01:00");
+    session.TogglePause();
+    Tick();  // carries out the resume
+    EXPECT_EQ(log.Count("graph.Run"), 1);
+
+    int ticks = 0;
+    while (session.State().Recording && ticks < 200) {
+        Tick();
+        ++ticks;
+    }
+    ASSERT_FALSE(session.State().Recording);
+    // 60 s of recording: the 30 ticks spent paused are added to the limit;
+    // the pause and resume ticks themselves count as recording.
+    const std::int64_t stoppedAfter = (platform.clock - start) / kTicksPerSecond;
+    EXPECT_EQ(session.State().PausedTime, 30 * kTicksPerSecond);
+    EXPECT_EQ(stoppedAfter, 90);
+    EXPECT_EQ(platform.messages, std::vector<std::wstring>{L"Recording Stopped. File time exceeded"});
+    EXPECT_EQ(ui.title, L"Telvane");
+    EXPECT_EQ(platform.sounds, std::vector<std::wstring>{L".\\ding.wav"});
+    EXPECT_EQ(ui.buttonText, L"RECORD");
+}
+
+TEST_F(SessionTest, NoLimitMeansNoLimitPartAndNoStop) {
+    StartRecording();
+    Grow(2048);
+    for (int i = 0; i < 100; ++i) Tick();
+    EXPECT_TRUE(session.State().Recording);
+    EXPECT_EQ(Status(), L"Recording: 0.00 MB  00:01:40");
+}
+
+TEST_F(SessionTest, ASecondToggleDuringTheWaitsIsIgnored) {
+    platform.duringWait = [this] { session.ToggleRecording(); };
+    StartRecording();
+    EXPECT_EQ(log.Count("graph.Start"), 1);
+    platform.duringWait = nullptr;
+    session.ToggleRecording();  // now it stops
+    EXPECT_FALSE(session.State().Recording);
+    EXPECT_EQ(log.Count("graph.Stop"), 1);
+}
+
+TEST_F(SessionTest, HotkeyStopDuringAPauseWaitsForTheResume) {
+    StartRecording();
+    Grow(10);
+    session.TogglePause();
+    Tick();
+    session.State().StopRequested = true;
+    for (int i = 0; i < 5; ++i) Tick();
+    EXPECT_TRUE(session.State().Recording);
+    session.TogglePause();
+    Tick();  // resume
+    EXPECT_TRUE(session.State().Recording);
+    Tick();  // now the request is carried out
+    EXPECT_FALSE(session.State().Recording);
+    EXPECT_FALSE(session.State().StopRequested);
+}
+
+TEST_F(SessionTest, ThirtyEmptyTicksOfOneRecordingStopItAndCloseTheProgram) {
+    // An earlier recording's empty ticks do not count.
+    StartRecording();
+    for (int i = 0; i < 20; ++i) Tick();
+    session.ToggleRecording();
+    EXPECT_TRUE(session.PostStopReport());
+    StartRecording();
+    for (int i = 0; i < 29; ++i) Tick();
+    EXPECT_TRUE(session.State().Recording);
+    // Growth breaks the run; a fresh run of 29 is still fine.
+    Grow(100);
+    Tick();
+    Grow(0);
+    for (int i = 0; i < 29; ++i) Tick();
+    EXPECT_TRUE(session.State().Recording);
+    EXPECT_TRUE(platform.messages.empty());
+
+    Tick();  // the thirtieth in a row
+    EXPECT_FALSE(session.State().Recording);
+    EXPECT_EQ(platform.messages, std::vector<std::wstring>{L"Recording error (x013). Telvane will close now"});
+    EXPECT_EQ(log.Count("peers.CloseProgram"), 1);
+}
+
+TEST_F(SessionTest, UnreadableFileShowsNoSizeAndNeverTripsTheWatchdog) {
+    platform.probeOpens = false;
+    StartRecording();
+    for (int i = 0; i < 40; ++i) Tick();
+    EXPECT_TRUE(session.State().Recording);
+    EXPECT_EQ(Status(), L"Recording: 0.00 MB  00:00:40");
+    EXPECT_EQ(log.Count("probe.Open"), 1);  // tried once per recording
+}
+
+TEST_F(SessionTest, PostStopReportGivesTheFinalSizeOnce) {
+    ui.large = true;
+    StartRecording();
+    EXPECT_EQ(ui.menus, std::vector<RecorderMenu>{RecorderMenu::RecordingWithBackground});
+    Grow(3 * 1048576);
+    Tick();
+    session.ToggleRecording();
+    EXPECT_EQ(Status(), L"Stopping. Please wait...");
+    EXPECT_TRUE(session.PostStopReport());
+    EXPECT_EQ(Status(), L"Recording Stopped: 3.00 MB");
+    EXPECT_EQ(ui.statuses.back(), L"Recording Stopped: 3.00 MB");
+    EXPECT_EQ(ui.menus.back(), RecorderMenu::Idle);
+    EXPECT_EQ(log.Count("peers.StartTracking"), 1);
+    EXPECT_FALSE(session.PostStopReport());
+}
+
+TEST_F(SessionTest, OverlapWarningNamesTheHotkeyAndNoKeepsIdle) {
+    ui.hasRecorder = true;
+    ui.recorderRect = {100, 100, 400, 300};
+    Settings.xTop = 300;
+    Settings.yTop = 200;
+    Settings.xBottom = 800;
+    Settings.yBottom = 600;
+    platform.answer = 7;
+    session.ToggleRecording();
+    EXPECT_FALSE(session.State().Recording);
+    EXPECT_EQ(log.Count("graph.Start"), 0);
+    EXPECT_TRUE(ui.timerRunning);
+    EXPECT_EQ(platform.messages,
+              std::vector<std::wstring>{L"Telvane window overlaps the recording area. You can use the hotkey (SHIFT+Z) "
+                                        L"to start/stop recording and hide the Telvane.\n\nContinue anyway?"});
+
+    // Without a "+" in the hotkey there is no warning; Windows 7 with the
+    // Basic theme does not warn either.
+    platform.messages.clear();
+    CopyText(Settings.Hotkey, L"none");
+    StartRecording();
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(SessionTest, HotkeyStartSkipsTheWarningAndHidesTheWindow) {
+    ui.hasRecorder = true;
+    ui.recorderRect = {0, 0, 2000, 2000};
+    Settings.xBottom = 800;
+    Settings.yBottom = 600;
+    session.State().HotkeyStarted = true;
+    session.State().StartRequested = true;
+    Tick();
+    EXPECT_TRUE(session.State().Recording);
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(log.Count("ui.Hide"), 1);
+    EXPECT_FALSE(session.State().HotkeyStarted);
+}
+
+TEST_F(SessionTest, DualAudioWithoutASecondSourceStartsNothing) {
+    Settings.DualAudio = 1;
+    session.ToggleRecording();
+    EXPECT_FALSE(session.State().Recording);
+    EXPECT_EQ(platform.messages, std::vector<std::wstring>{L"No second audio source specified for dual audio. Open "
+                                                           L"Audio Setup and select a Microphone or Line In."});
+    // A second source that fails its check opens the audio setup instead.
+    CopyText(Settings.AudioSource1, L"USB Mic");
+    CopyText(Settings.AudioOutput1, L"Capture");
+    peers.secondSourceOk = false;
+    session.ToggleRecording();
+    EXPECT_EQ(log.Count("peers.OpenAudioSetup"), 1);
+    EXPECT_FALSE(session.State().Recording);
+}
+
+TEST_F(SessionTest, FailuresToStartReturnToIdleWithTheTickRunning) {
+    peers.nameOk = false;
+    session.ToggleRecording();
+    EXPECT_EQ(platform.messages, std::vector<std::wstring>{L"Failed to setup recording file name"});
+    EXPECT_TRUE(ui.timerRunning);
+
+    peers.nameOk = true;
+    graph.startSucceeds = false;
+    session.State().HotkeyStarted = true;
+    session.ToggleRecording();
+    EXPECT_FALSE(session.State().Recording);
+    EXPECT_FALSE(session.State().HotkeyStarted);
+    EXPECT_EQ(log.Count("graph.Reset"), 1);
+    EXPECT_EQ(ui.buttonText, L"RECORD");
+    EXPECT_TRUE(ui.timerRunning);
+}
+
+TEST_F(SessionTest, SilenceHelperIsStartedAndWaitedFor) {
+    platform.silenceRuns = false;
+    platform.silenceAppearsAfterWaits = 3;
+    session.StartSilenceHelper();
+    EXPECT_EQ(platform.waitedMs, 3000u);
+    EXPECT_TRUE(platform.messages.empty());
+
+    FakePlatform never(log);
+    never.silenceRuns = false;
+    never.silenceAppearsAfterWaits = 1000;
+    RecordingSession other(graph, ui, never, peers);
+    other.StartSilenceHelper();
+    EXPECT_EQ(never.waitedMs, 20000u);
+    EXPECT_EQ(never.messages, std::vector<std::wstring>{L"File zvsln.exe could not be found or open"});
+
+    FakePlatform refused(log);
+    refused.silenceRuns = false;
+    refused.shellStarts = false;
+    RecordingSession third(graph, ui, refused, peers);
+    third.StartSilenceHelper();
+    EXPECT_EQ(refused.waitedMs, 0u);
+    EXPECT_EQ(refused.messages, std::vector<std::wstring>{L"File zvsln.exe could not be found or open"});
+
+    Settings.VistaAudio = 0;  // no helper without the Vista audio path
+    const int before = log.Count("shell.StartHidden");
+    third.StartSilenceHelper();
+    EXPECT_EQ(log.Count("shell.StartHidden"), before);
+}
+
+TEST(SessionText, ElapsedTimeWrapsAfterADayAndSizesHaveTwoDecimals) {
+    EXPECT_EQ(TimeOfDayText((25LL * 3600 + 5) * kTicksPerSecond), L"01:00:05");
+    EXPECT_EQ(TimeOfDayText(0), L"00:00:00");
+    EXPECT_EQ(TimeOfDayText(-5), L"00:00:00");
+    EXPECT_EQ(MegabytesText(0), L"0.00");
+    EXPECT_EQ(MegabytesText(1048576ULL * 1024 * 5), L"5120.00");
+    EXPECT_EQ(MegabytesText(1048575), L"1.00");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SessionTest, HotkeyRequestsAStartThenAStopWithTheLockouts) {
+    EXPECT_EQ(session.OnHotkey(), 5);
+    EXPECT_EQ(ui.statuses.back(), L"Initialize recording...");
+    EXPECT_TRUE(session.State().StartRequested);
+    EXPECT_TRUE(session.State().HotkeyStarted);
+    EXPECT_EQ(session.OnHotkey(), 0);  // locked out: ignored
+    Tick();
+    EXPECT_TRUE(session.State().Recording);
+
+    session.State().HotkeyLockout = false;  // what the worker does after 5 s
+    EXPECT_EQ(session.OnHotkey(), 10);
+    EXPECT_TRUE(session.State().StopRequested);
+    Tick();
+    EXPECT_FALSE(session.State().Recording);
+}
+
+}  // namespace
