@@ -13,20 +13,20 @@
 namespace scaler {
 namespace {
 
-using scalertest::BmpSpec;
+using scalertest::BmpLayout;
 using scalertest::Get;
 using scalertest::GreyBmp;
 using scalertest::MakeBmp;
 using scalertest::Put;
 
 TEST(BitmapExLoad, TwentyFourBitRowsSkipTheirPadding) {
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
+    BmpLayout layout;
+    layout.width = 3;
+    layout.height = 2;
     // Bottom row first; 9 bytes of pixels, 3 of padding per row.
-    spec.rows = {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {10, 11, 12, 13, 14, 15, 16, 17, 18}};
+    layout.rows = {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {10, 11, 12, 13, 14, 15, 16, 17, 18}};
     CBitmapEx bitmap;
-    ASSERT_EQ(bitmap.LoadFromBytes(MakeBmp(spec)), kNoError);
+    ASSERT_EQ(bitmap.LoadFromBytes(MakeBmp(layout)), kNoError);
     EXPECT_EQ(bitmap.Width(), 3);
     EXPECT_EQ(bitmap.Height(), 2);
     EXPECT_EQ(bitmap.BitsPerPixel(), 32);
@@ -40,15 +40,15 @@ TEST(BitmapExLoad, TwentyFourBitRowsSkipTheirPadding) {
 }
 
 TEST(BitmapExLoad, EightBitGoesThroughThePaletteAndStrayIndicesAreBlack) {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.bitsPerPixel = 8;
-    spec.clrUsed = 3;
-    spec.palette = {0x10, 0x20, 0x30, 0, 0x40, 0x50, 0x60, 0, 0xFF, 0xEE, 0xDD, 0};
-    spec.rows = {{0, 2}, {1, 7}};  // 7 lies past the three entries
+    BmpLayout layout;
+    layout.width = 2;
+    layout.height = 2;
+    layout.bitsPerPixel = 8;
+    layout.clrUsed = 3;
+    layout.palette = {0x10, 0x20, 0x30, 0, 0x40, 0x50, 0x60, 0, 0xFF, 0xEE, 0xDD, 0};
+    layout.rows = {{0, 2}, {1, 7}};  // 7 lies past the three entries
     CBitmapEx bitmap;
-    ASSERT_EQ(bitmap.LoadFromBytes(MakeBmp(spec)), kNoError);
+    ASSERT_EQ(bitmap.LoadFromBytes(MakeBmp(layout)), kNoError);
     EXPECT_EQ(bitmap.Pixel(0, 0), 0x302010u);
     EXPECT_EQ(bitmap.Pixel(1, 0), 0xDDEEFFu);
     EXPECT_EQ(bitmap.Pixel(0, 1), 0x605040u);
@@ -57,49 +57,49 @@ TEST(BitmapExLoad, EightBitGoesThroughThePaletteAndStrayIndicesAreBlack) {
 }
 
 TEST(BitmapExLoad, EightBitWithNoColourCountHasAFullPalette) {
-    BmpSpec spec;
-    spec.bitsPerPixel = 8;
-    spec.palette.assign(256 * 4, 0);
-    spec.palette[255 * 4 + 0] = 7;
-    spec.palette[255 * 4 + 2] = 9;
-    spec.rows = {{255}};
+    BmpLayout layout;
+    layout.bitsPerPixel = 8;
+    layout.palette.assign(256 * 4, 0);
+    layout.palette[255 * 4 + 0] = 7;
+    layout.palette[255 * 4 + 2] = 9;
+    layout.rows = {{255}};
     CBitmapEx bitmap;
-    ASSERT_EQ(bitmap.LoadFromBytes(MakeBmp(spec)), kNoError);
+    ASSERT_EQ(bitmap.LoadFromBytes(MakeBmp(layout)), kNoError);
     EXPECT_EQ(bitmap.Pixel(0, 0), 0x090007u);
     EXPECT_EQ(bitmap.Palette().size(), 1024u);
 }
 
 TEST(BitmapExLoad, SixteenBitFieldsAreStretchedToFullRange) {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.bitsPerPixel = 16;
+    BmpLayout layout;
+    layout.width = 2;
+    layout.bitsPerPixel = 16;
     const uint16_t mixed = (31 << 10) | (16 << 5) | 1;  // red 31, green 16, blue 1
     const uint16_t white = 0x7FFF;
-    spec.rows = {{static_cast<uint8_t>(mixed), static_cast<uint8_t>(mixed >> 8), static_cast<uint8_t>(white),
-                  static_cast<uint8_t>(white >> 8)}};
+    layout.rows = {{static_cast<uint8_t>(mixed), static_cast<uint8_t>(mixed >> 8), static_cast<uint8_t>(white),
+                    static_cast<uint8_t>(white >> 8)}};
     CBitmapEx bitmap;
-    ASSERT_EQ(bitmap.LoadFromBytes(MakeBmp(spec)), kNoError);
+    ASSERT_EQ(bitmap.LoadFromBytes(MakeBmp(layout)), kNoError);
     // 31 -> 255, 16 -> 128 | 4 = 132, 1 -> 8 | 0 = 8.
     EXPECT_EQ(bitmap.Pixel(0, 0), 0xFF8408u);
     EXPECT_EQ(bitmap.Pixel(1, 0), 0xFFFFFFu);
 }
 
 TEST(BitmapExLoad, ThirtyTwoBitDropsTheFourthByte) {
-    BmpSpec spec;
-    spec.bitsPerPixel = 32;
-    spec.rows = {{0x11, 0x22, 0x33, 0x44}};
+    BmpLayout layout;
+    layout.bitsPerPixel = 32;
+    layout.rows = {{0x11, 0x22, 0x33, 0x44}};
     CBitmapEx bitmap;
-    ASSERT_EQ(bitmap.LoadFromBytes(MakeBmp(spec)), kNoError);
+    ASSERT_EQ(bitmap.LoadFromBytes(MakeBmp(layout)), kNoError);
     EXPECT_EQ(bitmap.Pixel(0, 0), 0x332211u);
     EXPECT_EQ(bitmap.SaveToBytes()[54 + 3], 0) << "padding, not the dropped byte";
 }
 
 TEST(BitmapExLoad, TopDownImageIsStoredBottomUp) {
-    BmpSpec spec;
-    spec.height = -2;
-    spec.rows = {{1, 1, 1}, {2, 2, 2}};  // file order: top row first
+    BmpLayout layout;
+    layout.height = -2;
+    layout.rows = {{1, 1, 1}, {2, 2, 2}};  // file order: top row first
     CBitmapEx bitmap;
-    ASSERT_EQ(bitmap.LoadFromBytes(MakeBmp(spec)), kNoError);
+    ASSERT_EQ(bitmap.LoadFromBytes(MakeBmp(layout)), kNoError);
     EXPECT_EQ(bitmap.Height(), 2);
     EXPECT_EQ(bitmap.Pixel(0, 0), 0x020202u);
     EXPECT_EQ(bitmap.Pixel(0, 1), 0x010101u);
@@ -107,9 +107,9 @@ TEST(BitmapExLoad, TopDownImageIsStoredBottomUp) {
 }
 
 TEST(BitmapExLoad, LargerHeaderVersionAndDataOffsetAreHonoured) {
-    BmpSpec spec;
-    spec.rows = {{5, 6, 7}};
-    std::vector<uint8_t> bytes = MakeBmp(spec);
+    BmpLayout layout;
+    layout.rows = {{5, 6, 7}};
+    std::vector<uint8_t> bytes = MakeBmp(layout);
     // A 124-byte header and two bytes of gap before the pixels.
     bytes.insert(bytes.begin() + 54, 84 + 2, 0xAA);
     Put(bytes, 14, 124, 4);
@@ -130,14 +130,14 @@ struct Breakage {
 class BitmapExRefuses : public ::testing::TestWithParam<Breakage> {};
 
 TEST_P(BitmapExRefuses, BrokenInput) {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.bitsPerPixel = 8;
-    spec.clrUsed = 2;
-    spec.palette = {1, 2, 3, 0, 4, 5, 6, 0};
-    spec.rows = {{0, 1}, {1, 0}};
-    std::vector<uint8_t> bytes = MakeBmp(spec);
+    BmpLayout layout;
+    layout.width = 2;
+    layout.height = 2;
+    layout.bitsPerPixel = 8;
+    layout.clrUsed = 2;
+    layout.palette = {1, 2, 3, 0, 4, 5, 6, 0};
+    layout.rows = {{0, 1}, {1, 0}};
+    std::vector<uint8_t> bytes = MakeBmp(layout);
     CBitmapEx bitmap;
     ASSERT_EQ(bitmap.LoadFromBytes(bytes), kNoError) << "the unbroken file loads";
     GetParam().apply(bytes);
@@ -242,11 +242,11 @@ TEST(BitmapExScale, HandWorkedTwoByTwoAtOneHundredFiftyPercent) {
 }
 
 TEST(BitmapExScale, ChannelsAreScaledApart) {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.rows = {{10, 20, 30, 110, 120, 130}};  // blue, green, red per pixel
+    BmpLayout layout;
+    layout.width = 2;
+    layout.rows = {{10, 20, 30, 110, 120, 130}};  // blue, green, red per pixel
     CBitmapEx bitmap;
-    ASSERT_EQ(bitmap.LoadFromBytes(MakeBmp(spec)), kNoError);
+    ASSERT_EQ(bitmap.LoadFromBytes(MakeBmp(layout)), kNoError);
     ASSERT_EQ(bitmap.Scale(150, 100), kNoError);
     ASSERT_EQ(bitmap.Width(), 3);
     ASSERT_EQ(bitmap.Height(), 1);
@@ -301,15 +301,15 @@ TEST(BitmapExScale, OutOfRangeLeavesTheImageAlone) {
 }
 
 TEST(BitmapExSave, WritesA24BitBottomUpFileThatLoadsBack) {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.bitsPerPixel = 8;
-    spec.clrUsed = 2;
-    spec.palette = {1, 2, 3, 0, 4, 5, 6, 0};
-    spec.rows = {{0, 1}, {1, 1}};
+    BmpLayout layout;
+    layout.width = 2;
+    layout.height = 2;
+    layout.bitsPerPixel = 8;
+    layout.clrUsed = 2;
+    layout.palette = {1, 2, 3, 0, 4, 5, 6, 0};
+    layout.rows = {{0, 1}, {1, 1}};
     CBitmapEx bitmap;
-    ASSERT_EQ(bitmap.LoadFromBytes(MakeBmp(spec)), kNoError);
+    ASSERT_EQ(bitmap.LoadFromBytes(MakeBmp(layout)), kNoError);
     const std::vector<uint8_t> saved = bitmap.SaveToBytes();
     // Stride 2*3 = 6 rounded to 8; no palette.
     ASSERT_EQ(saved.size(), 54u + 16u);

@@ -7,7 +7,7 @@
 
 namespace scalertest {
 
-struct BmpSpec {
+struct BmpLayout {
     int width = 1;
     int height = 1;  // negative: top-down
     int bitsPerPixel = 24;
@@ -27,20 +27,20 @@ inline uint32_t Get(const std::vector<uint8_t>& bytes, size_t at, int size) {
     return value;
 }
 
-inline std::vector<uint8_t> MakeBmp(const BmpSpec& spec) {
-    const size_t stride = (static_cast<size_t>(spec.width) * spec.bitsPerPixel + 31) / 32 * 4;
-    const size_t offBits = 54 + spec.palette.size();
+inline std::vector<uint8_t> MakeBmp(const BmpLayout& layout) {
+    const size_t stride = (static_cast<size_t>(layout.width) * layout.bitsPerPixel + 31) / 32 * 4;
+    const size_t offBits = 54 + layout.palette.size();
     std::vector<uint8_t> bytes(offBits);
     Put(bytes, 0, 0x4D42, 2);
     Put(bytes, 10, static_cast<uint32_t>(offBits), 4);
     Put(bytes, 14, 40, 4);
-    Put(bytes, 18, static_cast<uint32_t>(spec.width), 4);
-    Put(bytes, 22, static_cast<uint32_t>(spec.height), 4);
+    Put(bytes, 18, static_cast<uint32_t>(layout.width), 4);
+    Put(bytes, 22, static_cast<uint32_t>(layout.height), 4);
     Put(bytes, 26, 1, 2);
-    Put(bytes, 28, static_cast<uint32_t>(spec.bitsPerPixel), 2);
-    Put(bytes, 46, spec.clrUsed, 4);
-    std::copy(spec.palette.begin(), spec.palette.end(), bytes.begin() + 54);
-    for (const auto& row : spec.rows) {
+    Put(bytes, 28, static_cast<uint32_t>(layout.bitsPerPixel), 2);
+    Put(bytes, 46, layout.clrUsed, 4);
+    std::copy(layout.palette.begin(), layout.palette.end(), bytes.begin() + 54);
+    for (const auto& row : layout.rows) {
         std::vector<uint8_t> padded(row);
         padded.resize(stride, 0);
         bytes.insert(bytes.end(), padded.begin(), padded.end());
@@ -53,15 +53,15 @@ inline std::vector<uint8_t> MakeBmp(const BmpSpec& spec) {
 // A 24-bit image whose every pixel is (blue, green, red) = (v, v, v), rows
 // given bottom-up as in the file.
 inline std::vector<uint8_t> GreyBmp(const std::vector<std::vector<uint8_t>>& rowsBottomUp) {
-    BmpSpec spec;
-    spec.width = static_cast<int>(rowsBottomUp[0].size());
-    spec.height = static_cast<int>(rowsBottomUp.size());
+    BmpLayout layout;
+    layout.width = static_cast<int>(rowsBottomUp[0].size());
+    layout.height = static_cast<int>(rowsBottomUp.size());
     for (const auto& values : rowsBottomUp) {
         std::vector<uint8_t> row;
         for (uint8_t v : values) row.insert(row.end(), {v, v, v});
-        spec.rows.push_back(row);
+        layout.rows.push_back(row);
     }
-    return MakeBmp(spec);
+    return MakeBmp(layout);
 }
 
 }  // namespace scalertest
