@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/Environment.h"
+#include "app/HotkeyText.h"
 #include "app/RecordingSession.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
@@ -13,7 +14,12 @@
 
 namespace {
 
-std::wstring HotkeyText(const wchar_t* hotkey) { return std::wstring(hotkey) == L"SHIFT+90" ? L"SHIFT+Z" : L"?"; }
+// The program's own display text, as the program wires it.
+std::wstring HotkeyText(const wchar_t* hotkey) {
+    std::wstring display;
+    HotkeyDisplayText(hotkey, display);
+    return display;
+}
 
 class SessionTest : public ::testing::Test {
 protected:
