@@ -62,6 +62,9 @@ public:
     bool PostStopReport();
     // Starts ".\zvsln.exe" unless its window "Silence" exists; waits for it.
     void StartSilenceHelper();
+    // Sets the status line; repaint shows it at once.
+    void ShowStatus(const std::wstring& text, bool repaint = true) { SetStatus(text, repaint); }
+
     // A press of the record hotkey: requests a start or a stop for the next
     // tick and sets the lockout. Returns how many seconds the lockout lasts
     // (5 after a start request, 10 after a stop request), 0 when the press

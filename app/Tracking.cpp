@@ -19,3 +19,11 @@ void TrackingTick() {}
 std::wstring TrackedTitleText() { return std::wstring(); }
 
 std::wstring ConversationTitleText() { return std::wstring(); }
+
+std::wstring LastClickedTitleText() { return std::wstring(); }
+
+void BringTrackedWindowToTop() {}
+
+void FitTrackedWindowOnDisplay() {}
+
+void DropTrackedWindowLayering() {}

@@ -19,6 +19,18 @@ void EndTrackingThread();
 // When no window is tracked, the window last clicked becomes the tracked one.
 void AdoptLastClickedWindow();
 
+// The title of the window the user last clicked; empty when none.
+std::wstring LastClickedTitleText();
+
+// Brings the tracked Skype window to the front.
+void BringTrackedWindowToTop();
+
+// Moves the tracked window fully onto its display.
+void FitTrackedWindowOnDisplay();
+
+// Removes the layered style from the tracked window.
+void DropTrackedWindowLayering();
+
 // Whether background recording is active.
 bool BackgroundActive();
 

@@ -19,7 +19,7 @@ public:
     explicit operator bool() const { return m_hWnd != nullptr; }
 
     void SetWindowText(const std::wstring& text) const { ::SetWindowTextW(m_hWnd, text.c_str()); }
-    std::wstring GetWindowText() const { return CWnd::TextOf(m_hWnd); }
+    std::wstring GetWindowText() const { return CWnd::WindowTextOf(m_hWnd); }
     BOOL EnableWindow(bool enable) const { return ::EnableWindow(m_hWnd, enable ? TRUE : FALSE); }
     bool IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd) != FALSE; }
     BOOL ShowWindow(int cmd) const { return ::ShowWindow(m_hWnd, cmd); }

@@ -145,7 +145,7 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
 
-std::wstring CWnd::TextOf(HWND hwnd) {
+std::wstring CWnd::WindowTextOf(HWND hwnd) {
     if (!hwnd) return std::wstring();
     const int length = ::GetWindowTextLengthW(hwnd);
     std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);

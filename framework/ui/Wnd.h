@@ -48,12 +48,12 @@ public:
 
     // Thin helpers over the Win32 calls, in MFC's names.
     void SetWindowText(const std::wstring& text) const { ::SetWindowTextW(m_hWnd, text.c_str()); }
-    std::wstring GetWindowText() const { return TextOf(m_hWnd); }
+    std::wstring GetWindowText() const { return WindowTextOf(m_hWnd); }
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
     void SetDlgItemText(int id, const std::wstring& text) const { ::SetDlgItemTextW(m_hWnd, id, text.c_str()); }
-    std::wstring GetDlgItemText(int id) const { return TextOf(GetDlgItem(id)); }
+    std::wstring GetDlgItemText(int id) const { return WindowTextOf(GetDlgItem(id)); }
     // The whole text of any window (empty for a null window).
-    static std::wstring TextOf(HWND hwnd);
+    static std::wstring WindowTextOf(HWND hwnd);
     void CheckDlgButton(int id, UINT check) const { ::CheckDlgButton(m_hWnd, id, check); }
     UINT IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id); }
     void EnableDlgItem(int id, bool enable) const { ::EnableWindow(GetDlgItem(id), enable ? TRUE : FALSE); }

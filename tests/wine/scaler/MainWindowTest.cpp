@@ -56,7 +56,7 @@ protected:
         ::GetWindowRect(edit, &editRect);
         EXPECT_EQ(editRect.right - editRect.left, client.right - client.left) << "the edit fills the client area";
         EXPECT_EQ(editRect.bottom - editRect.top, client.bottom - client.top);
-        return CWnd::TextOf(edit);
+        return CWnd::WindowTextOf(edit);
     }
 
     std::wstring folder;
