@@ -33,6 +33,9 @@ public:
     // Layered and opaque, as the capture filter needs the window to be.
     void MakeRecorderLayered();
     void UpdateMenuChecks();
+    // The setup dialog's layout switch: after the user agrees, the other
+    // layout is stored and the program closes; the next start uses it.
+    void SwitchLayout();
     // Asks the next tick to repaint the large layout's caption.
     void RequestCaptionRepaint() { m_captionRepaintRequested = true; }
 

@@ -61,6 +61,13 @@ void WinDlg::StorePosition(int x, int y) {
     WriteSettings();
 }
 
+void WinDlg::SwitchLayout() {
+    if (ShowMessage(L"Telvane will close after this.\n\nContinue?", MB_YESNO) != IDYES) return;
+    Settings.MiniClone = Settings.MiniClone ? 0 : 1;
+    WriteSettings();
+    CloseProgram();
+}
+
 void WinDlg::OnRecord() { TheSession().ToggleRecording(); }
 
 void WinDlg::OnPause() { TheSession().TogglePause(); }

@@ -164,7 +164,8 @@ TEST_F(RecorderWindow, RecordButtonFollowsTheSession) {
                status.find(L"00:00:0") != std::wstring::npos;
     })) << Narrow(status);
 
-    ASSERT_TRUE(driver::ClickControl(run.recorder, kRecord));
+    // A double click anywhere on the window toggles as the button does.
+    ::PostMessageW(run.recorder, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(100, 90));
     EXPECT_TRUE(driver::PollUntil(10000, [&] { return driver::GetControlText(run.recorder, kRecord) == L"RECORD"; }));
     EXPECT_TRUE(driver::PollUntil(5000, [&] {
         status = Status();
@@ -198,6 +199,19 @@ TEST_F(RecorderWindow, LargeLayoutMenuCommandsAndMessages) {
 
     ASSERT_TRUE(driver::PostRegisteredMessage(run.recorder, L"Quorra message", 1111, 1111));
     EXPECT_TRUE(StatusBecomes(L"Search stopped. No motion video detected.")) << Narrow(Status());
+    EXPECT_EQ(CloseRecorder(run), 0u);
+}
+
+TEST_F(RecorderWindow, MinimisingGoesThroughTheHiddenFrame) {
+    PrepareSettings({{"Size", "100"}, {"MiniClone", "1"}, {"Position", "300,200"}});
+    Start();
+    HWND frame = driver::FindTopWindow(L"Telvane", run.program.Id());
+    ASSERT_NE(frame, nullptr);
+    ::PostMessageW(run.recorder, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(driver::PollUntil(5000, [&] { return !driver::IsVisible(run.recorder) && ::IsIconic(frame); }));
+    // Restoring the frame (its taskbar entry) brings the recorder back.
+    ::PostMessageW(frame, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_TRUE(driver::PollUntil(5000, [&] { return driver::IsVisible(run.recorder); }));
     EXPECT_EQ(CloseRecorder(run), 0u);
 }
 
