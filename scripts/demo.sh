@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job on this machine: builds the Windows programs, starts the
-# framework demo under Wine in a virtual display and takes a screenshot of
-# the screen. (It grows into a recorded demo call as the recorder lands.)
+# recorder telvane.exe under Wine in a virtual display and takes screenshots.
+# Recording itself needs the recording graph, which is not built yet; this
+# grows into a recorded demo call as the recorder lands.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -17,19 +18,19 @@ mkdir -p "$out"
 . scripts/wine-env.sh
 wine_env_start "$builds/win"
 
-title="Telvane Framework Demo"
-wine "$builds/win/bin/framework_demo.exe" /demo 1 >/dev/null 2>&1 &
-demo_pid=$!
-for _ in $(seq 1 150); do
-    xwininfo -root -tree 2>/dev/null | grep -q "\"$title\"" && break
-    sleep 0.1
-done
-if ! xwininfo -root -tree 2>/dev/null | grep -q "\"$title\""; then
-    echo "demo: the window \"$title\" did not appear" >&2
-    exit 1
-fi
-sleep 1  # let the dialog paint and the timer tick
-shot="$out/framework_demo_screen.png"
-import -display "$DISPLAY" -window root "$shot"
-kill "$demo_pid" 2>/dev/null || true
-echo "demo: \"$title\" ran under Wine; screenshot: $shot"
+window_up() { xwininfo -root -tree 2>/dev/null | grep -q "\"$1\""; }
+wait_window() {
+    local _
+    for _ in $(seq 1 200); do
+        window_up "$1" && return 0
+        sleep 0.1
+    done
+    echo "demo: the window \"$1\" did not appear" >&2
+    return 1
+}
+
+(cd "$builds/win/bin" && wine telvane.exe >/dev/null 2>&1) &
+wait_window "Quorra"
+sleep 4  # the splash goes, the first ticks run
+import -display "$DISPLAY" -window root "$out/recorder.png"
+echo "demo: the recorder \"Quorra\" is running; screenshot: $out/recorder.png"
