@@ -137,7 +137,7 @@ void MainWindow::StartRestoreHelper() {
 }
 
 LRESULT MainWindow::OnSysCommand(UINT command, LPARAM lParam) {
-    if (command >= 0xF120 && command <= 0xF12F) {
+    if ((command & 0xFFF0) == SC_RESTORE) {
         if (m_recorder && m_recorder->m_hWnd) m_recorder->ShowWindow(SW_RESTORE);
         if (TheSession().State().Recording) BuildClonePreview();
     }

@@ -302,7 +302,7 @@ void WinDlg::OnSize(UINT type, int cx, int cy) {
 }
 
 LRESULT WinDlg::OnSysCommand(UINT command, LPARAM lParam) {
-    switch (command) {
+    switch (command & 0xFFF0) {
         case SC_MAXIMIZE:
             m_captionRepaintRequested = true;
             if (Env().VistaOrLater) return DefWindowProc(WM_SYSCOMMAND, command, lParam);

@@ -104,8 +104,10 @@ protected:                                       \
 #define ON_WM_SIZE() \
     TELVANE_ON_WM(WM_SIZE, self->OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); return 0;)
 #define ON_WM_MOVE() TELVANE_ON_WM(WM_MOVE, self->OnMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))); return 0;)
+// The command's low four bits are the system's own: mask with 0xFFF0 to
+// compare, pass it on whole.
 #define ON_WM_SYSCOMMAND() \
-    TELVANE_ON_WM(WM_SYSCOMMAND, return self->OnSysCommand(static_cast<UINT>(wParam & 0xFFF0), lParam);)
+    TELVANE_ON_WM(WM_SYSCOMMAND, return self->OnSysCommand(static_cast<UINT>(wParam), lParam);)
 #define ON_WM_HOTKEY() \
     TELVANE_ON_WM(WM_HOTKEY, self->OnHotKey(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); return 0;)
 #define ON_WM_DRAWITEM() \
