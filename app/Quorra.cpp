@@ -42,8 +42,6 @@ StartupState& Startup() {
     return state;
 }
 
-Quorra::~Quorra() { delete m_frame; }
-
 BOOL Quorra::InitInstance() {
     if (::FindWindowW(nullptr, L"Quorra")) {
         ShowMessage(L"Telvane is already running");
@@ -74,12 +72,12 @@ BOOL Quorra::InitInstance() {
     if (!CWinApp::InitInstance()) return FALSE;
     // No ActiveX controls are hosted, so there is no control container to enable.
 
-    m_frame = new MainWindow();
+    m_frame = std::make_unique<MainWindow>();
     if (!m_frame->CreateFrame()) {
         AppendLog(L"\r\nCannot create the main frame (%lu)", ::GetLastError());
         return FALSE;
     }
-    m_pMainWnd = m_frame;
+    m_pMainWnd = m_frame.get();
     if (kDevConsole) {
         m_frame->ShowWindow(SW_SHOW);
         ::UpdateWindow(m_frame->m_hWnd);

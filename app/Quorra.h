@@ -1,18 +1,18 @@
 #pragma once
 // The recorder's application object: stage 1 of start-up.
 
-#include "app/CmdLineInfo.h"
-#include "framework/ui/WinApp.h"
+#include <memory>
 
-class MainWindow;
+#include "app/CmdLineInfo.h"
+#include "app/MainWindow.h"
+#include "framework/ui/WinApp.h"
 
 class Quorra : public CWinApp {
 public:
-    ~Quorra() override;
     BOOL InitInstance() override;
 
 private:
-    MainWindow* m_frame = nullptr;
+    std::unique_ptr<MainWindow> m_frame;
 };
 
 // The parameter table the framework filled.
