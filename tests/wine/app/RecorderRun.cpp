@@ -64,11 +64,11 @@ Started StartRecorder(const std::wstring& args, const std::wstring& exe) {
     Started run;
     run.program = driver::Program::Start(driver::ProgramFolder() + exe, args, driver::ProgramFolder());
     // The frame carries the title "Quorra" too while the splash shows: the
-    // recorder window is the dialog.
+    // recorder window is the dialog, ready once it is shown.
     if (run.program) {
         driver::PollUntil(kStartTimeoutMs, [&] {
             run.recorder = driver::FindTopWindow(L"Quorra", run.program.Id(), driver::kDialogClass);
-            return run.recorder != nullptr;
+            return run.recorder != nullptr && driver::IsVisible(run.recorder);
         });
     }
     return run;

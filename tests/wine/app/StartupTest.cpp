@@ -61,7 +61,8 @@ TEST_F(RecorderStartup, FirstStartPreparesTheSettingsFolderAndEndsCleanly) {
         recorder = driver::FindTopWindow(L"Quorra", program.Id(), driver::kDialogClass);
         return recorder != nullptr;
     }));
-    EXPECT_TRUE(driver::IsVisible(recorder));
+    // Titled from its initialisation on, shown at its end.
+    EXPECT_TRUE(driver::PollUntil(5000, [&] { return driver::IsVisible(recorder); }));
     HWND frame = driver::FindTopWindow(L"Telvane", program.Id());
     ASSERT_NE(frame, nullptr) << "no hidden frame";
     const RECT frameRect = driver::WindowRect(frame);
