@@ -1,5 +1,7 @@
 #include "app/CmdLineInfo.h"
 
+#include "framework/base/LeadingInt.h"
+
 #include <climits>
 #include <cwchar>
 #include <string_view>
@@ -15,21 +17,6 @@ void CmdLineInfo::ParseParam(const wchar_t* param, bool isSwitch, bool isLast) {
         entry.isLast = isLast ? 1 : 0;
     }
     if (m_count < INT_MAX) ++m_count;
-}
-
-int LeadingNumber(const wchar_t* text) {
-    const wchar_t* p = text;
-    while (*p == L' ' || *p == L'\t' || *p == L'\n' || *p == L'\r' || *p == L'\f' || *p == L'\v') ++p;
-    bool negative = false;
-    if (*p == L'+' || *p == L'-') negative = *p++ == L'-';
-    long long value = 0;
-    while (*p >= L'0' && *p <= L'9') {
-        value = value * 10 + (*p++ - L'0');
-        if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
-    }
-    if (negative) value = -value;
-    if (value > INT_MAX) value = INT_MAX;
-    return static_cast<int>(value);
 }
 
 LauncherValues ReadLauncherValues(const CmdLineInfo& info) {
@@ -56,7 +43,7 @@ LauncherValues ReadLauncherValues(const CmdLineInfo& info) {
             target = &values.w1;
         else if (name == L"w2")
             target = &values.w2;
-        if (target) *target = i + 1 < stored ? LeadingNumber(info.At(i + 1).text) : 0;
+        if (target) *target = i + 1 < stored ? LeadingInt(info.At(i + 1).text) : 0;
     }
     return values;
 }

@@ -45,8 +45,3 @@ struct LauncherValues {
 // case-sensitive); a value is the decimal number at the start of the next
 // stored parameter, 0 when there is none or it is not a number.
 LauncherValues ReadLauncherValues(const CmdLineInfo& info);
-
-// The decimal number at the start of text as the C runtime's _wtoi reads
-// it (leading blanks, a sign, digits); 0 when there is none. Saturates
-// instead of overflowing.
-int LeadingNumber(const wchar_t* text);

@@ -1,5 +1,6 @@
 #include "app/HotkeyText.h"
 
+#include "framework/base/LeadingInt.h"
 #include "settings/SettingsText.h"
 
 namespace {

@@ -8,6 +8,7 @@
 
 #include "app/DiagnosticLog.h"
 #include "app/NamingSystem.h"
+#include "framework/base/LeadingInt.h"
 #include "settings/Settings.h"
 #include "settings/SettingsText.h"
 

@@ -43,9 +43,4 @@ private:
     std::function<void(int)> m_tooMany;
 };
 
-// The decimal number at the start of text as the C runtime's _wtoi reads it
-// (leading blanks, a sign, digits); 0 when there is none. Saturates instead
-// of overflowing.
-int LeadingNumber(const wchar_t* text);
-
 }  // namespace scaler

@@ -7,6 +7,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "framework/base/LeadingInt.h"
 #include "settings/SettingsSystem.h"
 #include "settings/SettingsText.h"
 

@@ -37,11 +37,6 @@ std::wstring DecodeLine(std::string_view bytes, bool truncated = false);
 // beyond U+10FFFF) become U+FFFD.
 std::string EncodeUtf8(std::wstring_view text);
 
-// The leading decimal integer of text: optional blanks and sign, then
-// digits; no digits gives 0; what follows is ignored. Saturates at the int
-// range.
-int LeadingInt(std::wstring_view text);
-
 // The leading decimal number of text (digits, an optional fraction and
 // exponent) the same way; no number gives 0. Limited to the float range.
 float LeadingReal(std::wstring_view text);

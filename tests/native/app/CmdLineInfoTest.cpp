@@ -70,14 +70,4 @@ TEST(LauncherValues, ValueBeyondTheStoredTableIsZero) {
     EXPECT_EQ(v.w1, 0);
 }
 
-TEST(LeadingNumber, ReadsLikeTheRuntime) {
-    EXPECT_EQ(LeadingNumber(L"  42abc"), 42);
-    EXPECT_EQ(LeadingNumber(L"-17"), -17);
-    EXPECT_EQ(LeadingNumber(L"+8"), 8);
-    EXPECT_EQ(LeadingNumber(L""), 0);
-    EXPECT_EQ(LeadingNumber(L"x1"), 0);
-    EXPECT_EQ(LeadingNumber(L"99999999999999999999"), 2147483647);
-    EXPECT_EQ(LeadingNumber(L"-99999999999999999999"), -2147483647 - 1);
-}
-
 }  // namespace

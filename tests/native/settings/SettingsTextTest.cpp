@@ -61,19 +61,6 @@ TEST(TextOfTest, StopsAtTheBufferEndWithoutAZero) {
     EXPECT_EQ(TextOf(buffer), L"abc");
 }
 
-TEST(LeadingIntTest, BlanksSignDigitsAndNothingElse) {
-    EXPECT_EQ(LeadingInt(L"25"), 25);
-    EXPECT_EQ(LeadingInt(L"  -7 px"), -7);
-    EXPECT_EQ(LeadingInt(L"\t+12,5"), 12);
-    EXPECT_EQ(LeadingInt(L""), 0);
-    EXPECT_EQ(LeadingInt(L"abc"), 0);
-    EXPECT_EQ(LeadingInt(L"- 5"), 0);
-    EXPECT_EQ(LeadingInt(L"2147483647"), INT_MAX);
-    EXPECT_EQ(LeadingInt(L"2147483648"), INT_MAX);
-    EXPECT_EQ(LeadingInt(L"-2147483648"), INT_MIN);
-    EXPECT_EQ(LeadingInt(std::wstring(L"-") + std::wstring(5000, L'9')), INT_MIN);
-}
-
 TEST(LeadingRealTest, PlainDecimalNumbersOnly) {
     EXPECT_FLOAT_EQ(LeadingReal(L"25.00"), 25.0f);
     EXPECT_FLOAT_EQ(LeadingReal(L" 29.97fps"), 29.97f);
