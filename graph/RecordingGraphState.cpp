@@ -1,1 +1,6 @@
-// Not built yet.
+#include "graph/RecordingGraphState.h"
+
+RecordingGraphState& RecordingGraph() {
+    static RecordingGraphState* const state = new RecordingGraphState;
+    return *state;
+}
