@@ -62,7 +62,10 @@ void RemoveSettingsFolder() {
 
 Started StartRecorder(const std::wstring& args, const std::wstring& exe) {
     Started run;
-    run.program = driver::Program::Start(driver::ProgramFolder() + exe, args, driver::ProgramFolder());
+    // The product runs from the build's product folder; the test variants of
+    // the recorder from the tests folder, which holds a copy of the product.
+    const std::wstring folder = exe == L"telvane.exe" ? driver::ProductFolder() : driver::ProgramFolder();
+    run.program = driver::Program::Start(folder + exe, args, folder);
     // The frame carries the title "Quorra" too while the splash shows: the
     // recorder window is the dialog, ready once it is shown.
     if (run.program) {

@@ -29,7 +29,8 @@ void EndLeftovers();
 // Removes the settings folder, as on a machine where the recorder never ran.
 void RemoveSettingsFolder();
 
-// Starts the program (telvane.exe by default) from the test's folder and
+// Starts the program (telvane.exe by default, from the product folder; a
+// test variant from the tests folder) and
 // waits for the recorder window "Quorra"; null window on timeout.
 struct Started {
     driver::Program program;

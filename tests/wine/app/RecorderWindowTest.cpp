@@ -23,7 +23,7 @@ constexpr int kRecord = 1215;
 void PrepareSettings(const std::map<std::string, std::string>& values) {
     RemoveSettingsFolder();
     ::CreateDirectoryW(SettingsFolder().c_str(), nullptr);
-    std::string text = ReadAll(driver::ProgramFolder() + L"settings_qr_init.ini");
+    std::string text = ReadAll(driver::ProductFolder() + L"settings_qr_init.ini");
     std::map<std::string, std::string> all = values;
     all.emplace("Setup", "1");
     for (const auto& [key, value] : all) {
@@ -229,7 +229,7 @@ TEST_F(RecorderWindow, RestoreDefaultsAsksThenRestoresAndEnds) {
     DWORD code = 0xFFFFFFFF;
     ASSERT_TRUE(run.program.WaitForExit(10000, &code));
     EXPECT_EQ(code, 0u);
-    EXPECT_EQ(ReadAll(SettingsFile()), ReadAll(driver::ProgramFolder() + L"settings_qr_init.ini"));
+    EXPECT_EQ(ReadAll(SettingsFile()), ReadAll(driver::ProductFolder() + L"settings_qr_init.ini"));
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ TEST_F(RecorderStartup, FirstStartPreparesTheSettingsFolderAndEndsCleanly) {
     std::error_code ignored;
     std::filesystem::remove_all(std::filesystem::path(DefaultRecordingsFolder()), ignored);
 
-    driver::Program program = driver::Program::Start(driver::ProgramFolder() + L"telvane.exe", L"");
+    driver::Program program = driver::Program::Start(driver::ProductFolder() + L"telvane.exe", L"");
     ASSERT_TRUE(program) << Narrow(program.Error());
 
     // The splash: a captionless dialog of 425 x 159 that goes by itself.
@@ -73,7 +73,7 @@ TEST_F(RecorderStartup, FirstStartPreparesTheSettingsFolderAndEndsCleanly) {
     EXPECT_EQ(driver::FindTopWindow(L"Telvane Message", program.Id(), driver::kDialogClass), nullptr)
         << "start-up showed a message";
     // ".\\registerw.bat" registered the filter beside the program.
-    EXPECT_EQ(SonarkServerPath(), driver::ProgramFolder() + L"sonark5.ax");
+    EXPECT_EQ(SonarkServerPath(), driver::ProductFolder() + L"sonark5.ax");
 
     const std::string settings = ReadAll(SettingsFile());
     ASSERT_FALSE(settings.empty()) << "no " << Narrow(SettingsFile());
@@ -82,7 +82,7 @@ TEST_F(RecorderStartup, FirstStartPreparesTheSettingsFolderAndEndsCleanly) {
     EXPECT_EQ(LineOf(settings, "Recording Folder: "), "Recording Folder: " + Narrow(DefaultRecordingsFolder()));
     EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::path(DefaultRecordingsFolder())));
     for (const wchar_t* skin : {L"bitmap7.bmp", L"bitmap7_100.bmp"}) {
-        const std::string shipped = ReadAll(driver::ProgramFolder() + skin);
+        const std::string shipped = ReadAll(driver::ProductFolder() + skin);
         ASSERT_FALSE(shipped.empty());
         EXPECT_EQ(ReadAll(SettingsFolder() + L"\\" + skin), shipped) << Narrow(skin);
     }
@@ -98,7 +98,7 @@ TEST_F(RecorderStartup, SecondCopyIsRefusedAndTheFirstKeepsRunning) {
     Started first = StartRecorder();
     ASSERT_NE(first.recorder, nullptr);
 
-    driver::Program second = driver::Program::Start(driver::ProgramFolder() + L"telvane.exe", L"");
+    driver::Program second = driver::Program::Start(driver::ProductFolder() + L"telvane.exe", L"");
     ASSERT_TRUE(second);
     HWND box = driver::WaitForMessageBox(L"Telvane Message", 10000, second.Id());
     ASSERT_NE(box, nullptr);

@@ -33,11 +33,15 @@ namespace {
 const wchar_t kClassKey[] = L"CLSID\\{AB06B942-DC91-457E-97EF-D0076E8669DA}";
 const wchar_t kServerKey[] = L"CLSID\\{AB06B942-DC91-457E-97EF-D0076E8669DA}\\InprocServer32";
 
-std::wstring BesideMe(const wchar_t* file) {
+// The product's files sit in the build's "bin", beside the tests folder.
+std::wstring InProductFolder(const wchar_t* file) {
     wchar_t path[MAX_PATH];
     DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring p(path, n);
-    return p.substr(0, p.find_last_of(L"\\/") + 1) + file;
+    const std::wstring relative = p.substr(0, p.find_last_of(L"\\/") + 1) + L"..\\bin\\" + file;
+    wchar_t full[MAX_PATH] = {};
+    n = ::GetFullPathNameW(relative.c_str(), MAX_PATH, full, nullptr);
+    return n == 0 || n >= MAX_PATH ? relative : std::wstring(full, n);
 }
 
 DWORD RunProgram(const std::wstring& commandLine) {
@@ -93,7 +97,7 @@ protected:
 }  // namespace
 
 TEST_F(Sonark5OnWine, Regsvr32WritesTheClassAndUnregisterRemovesIt) {
-    const std::wstring dll = BesideMe(L"sonark5.ax");
+    const std::wstring dll = InProductFolder(L"sonark5.ax");
     ASSERT_EQ(RunProgram(L"regsvr32.exe /s \"" + dll + L"\""), 0u);
     std::wstring value;
     ASSERT_TRUE(ReadString(kClassKey, nullptr, value));
@@ -159,7 +163,7 @@ TEST_F(Sonark5OnWine, FilterAnswersISonarkAndItsPinDoesNot) {
     EXPECT_EQ(pin->QueryInterface(IID_ISonark, reinterpret_cast<void**>(&fromPin)), E_NOINTERFACE);
     EXPECT_FALSE(fromPin);
 
-    win::Module dll(::LoadLibraryW(BesideMe(L"sonark5.ax").c_str()));
+    win::Module dll(::LoadLibraryW(InProductFolder(L"sonark5.ax").c_str()));
     ASSERT_TRUE(dll);
     auto check =
         reinterpret_cast<void(WINAPI*)(int)>(reinterpret_cast<void*>(::GetProcAddress(dll.Get(), "CheckAudio")));

@@ -18,7 +18,7 @@ namespace {
 
 constexpr wchar_t kHelperTitle[] = L"QrRestore";
 
-std::wstring Helper() { return driver::ProgramFolder() + L"qrrestore.exe"; }
+std::wstring Helper() { return driver::ProductFolder() + L"qrrestore.exe"; }
 
 UINT ScreenCaptureMessage() { return ::RegisterWindowMessageW(L"screen capture message"); }
 
@@ -197,14 +197,14 @@ std::wstring FakeFilter() { return driver::ProgramFolder() + L"registerw_fake\\s
 
 TEST(RegisterW, WithoutFilterFilesRegistersNothingAndSucceeds) {
     ScratchFolder folder(L"registerw empty");
-    ASSERT_TRUE(CopyInto(driver::ProgramFolder() + L"registerw.bat", folder, L"registerw.bat"));
+    ASSERT_TRUE(CopyInto(driver::ProductFolder() + L"registerw.bat", folder, L"registerw.bat"));
     EXPECT_EQ(RunCmd(L"registerw.bat", folder.Path()), 0u);
     EXPECT_EQ(folder.Names(), std::vector<std::wstring>{L"registerw.bat"});
 }
 
 TEST(RegisterW, RegistersTheFilterBesideItFromItsOwnFolder) {
     ScratchFolder folder(L"registerw with filter");
-    ASSERT_TRUE(CopyInto(driver::ProgramFolder() + L"registerw.bat", folder, L"registerw.bat"));
+    ASSERT_TRUE(CopyInto(driver::ProductFolder() + L"registerw.bat", folder, L"registerw.bat"));
     ASSERT_TRUE(CopyInto(FakeFilter(), folder, L"sonark5.ax"));
     EXPECT_EQ(RunCmd(L"registerw.bat", folder.Path()), 0u);
     EXPECT_EQ(ReadUtf16File(folder.File(L"registered.txt")), folder.File(L"sonark5.ax"));
@@ -212,7 +212,7 @@ TEST(RegisterW, RegistersTheFilterBesideItFromItsOwnFolder) {
 
 TEST(RegisterW, FindsItsFilterWhenStartedFromAnotherFolder) {
     ScratchFolder folder(L"registerw elsewhere");
-    ASSERT_TRUE(CopyInto(driver::ProgramFolder() + L"registerw.bat", folder, L"registerw.bat"));
+    ASSERT_TRUE(CopyInto(driver::ProductFolder() + L"registerw.bat", folder, L"registerw.bat"));
     ASSERT_TRUE(CopyInto(FakeFilter(), folder, L"sonark5.ax"));
     EXPECT_EQ(RunCmd(L"\"" + folder.File(L"registerw.bat") + L"\"", driver::ProgramFolder()), 0u);
     EXPECT_EQ(ReadUtf16File(folder.File(L"registered.txt")), folder.File(L"sonark5.ax"));
@@ -220,7 +220,7 @@ TEST(RegisterW, FindsItsFilterWhenStartedFromAnotherFolder) {
 
 TEST(RegisterW, ReportsAFilterThatFailsToRegister) {
     ScratchFolder folder(L"registerw failing");
-    ASSERT_TRUE(CopyInto(driver::ProgramFolder() + L"registerw.bat", folder, L"registerw.bat"));
+    ASSERT_TRUE(CopyInto(driver::ProductFolder() + L"registerw.bat", folder, L"registerw.bat"));
     ASSERT_TRUE(CopyInto(FakeFilter(), folder, L"sonark5.ax"));
     ASSERT_TRUE(driver::WriteFileBytes(folder.File(L"fail.txt"), {'x'}));
     EXPECT_EQ(RunCmd(L"registerw.bat", folder.Path()), 1u);
@@ -229,7 +229,7 @@ TEST(RegisterW, ReportsAFilterThatFailsToRegister) {
 
 TEST(RegisterW, IsCrlfText) {
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(driver::ReadFileBytes(driver::ProgramFolder() + L"registerw.bat", &bytes));
+    ASSERT_TRUE(driver::ReadFileBytes(driver::ProductFolder() + L"registerw.bat", &bytes));
     ASSERT_FALSE(bytes.empty());
     size_t lines = 0;
     for (size_t i = 0; i < bytes.size(); ++i) {
@@ -341,7 +341,7 @@ TEST(Artwork, SkinMastersAreInTheProgramFolder) {
     for (const wchar_t* name : {L"bitmap7.bmp", L"bitmap7_100.bmp"}) {
         std::vector<uint8_t> generated, installed;
         ASSERT_TRUE(driver::ReadFileBytes(ArtFolder() + name, &generated));
-        ASSERT_TRUE(driver::ReadFileBytes(driver::ProgramFolder() + name, &installed));
+        ASSERT_TRUE(driver::ReadFileBytes(driver::ProductFolder() + name, &installed));
         EXPECT_TRUE(generated == installed) << std::string(name, name + wcslen(name));
     }
 }

@@ -90,6 +90,13 @@ std::wstring ProgramFolder() {
     }
 }
 
+std::wstring ProductFolder() {
+    const std::wstring relative = ProgramFolder() + L"..\\bin\\";
+    wchar_t full[MAX_PATH] = {};
+    const DWORD length = ::GetFullPathNameW(relative.c_str(), MAX_PATH, full, nullptr);
+    return length == 0 || length >= MAX_PATH ? relative : std::wstring(full, length);
+}
+
 std::wstring ErrorText(DWORD error) {
     // System messages are short; a longer one is cut, never overflowed.
     wchar_t message[512] = {};

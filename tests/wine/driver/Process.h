@@ -59,9 +59,13 @@ private:
     std::wstring m_commandLine;
 };
 
-// The folder of the running test program, with a trailing backslash. All
-// Windows programs of the build are written to that same folder.
+// The folder of the running test program, with a trailing backslash: the
+// build's tests folder, beside the product's folder.
 std::wstring ProgramFolder();
+
+// The build's product folder ("bin" beside the tests folder), with a
+// trailing backslash: exactly what a user installs.
+std::wstring ProductFolder();
 
 // "error <code>: <system message>" for a GetLastError() value.
 std::wstring ErrorText(DWORD error);

@@ -46,7 +46,7 @@ protected:
         // The masters the build drew, as the recorder copies them there.
         const wchar_t* const masters[2] = {L"bitmap7_100.bmp", L"bitmap7.bmp"};
         for (int i = 0; i < 2; ++i) {
-            ASSERT_TRUE(driver::ReadFileBytes(driver::ProgramFolder() + masters[i], &master[i]));
+            ASSERT_TRUE(driver::ReadFileBytes(driver::ProductFolder() + masters[i], &master[i]));
             ASSERT_TRUE(driver::WriteFileBytes(Path(masters[i]), master[i]));
         }
     }
@@ -68,7 +68,7 @@ protected:
     // Runs size.exe with the recorder's " -sz %d"; the exit code, or a
     // marker when it did not end.
     DWORD RunSize(const std::wstring& args) {
-        driver::Program program = driver::Program::Start(driver::ProgramFolder() + L"size.exe", args);
+        driver::Program program = driver::Program::Start(driver::ProductFolder() + L"size.exe", args);
         EXPECT_TRUE(program) << std::string(program.Error().begin(), program.Error().end());
         if (!program) return 0xDEAD;
         // Its window lives until the first tick of its 100 ms timer.

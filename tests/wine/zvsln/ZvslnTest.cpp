@@ -17,18 +17,22 @@
 
 namespace {
 
-std::wstring BesideMe(const wchar_t* file) {
+// The product's files sit in the build's "bin", beside the tests folder.
+std::wstring InProductFolder(const wchar_t* file) {
     wchar_t path[MAX_PATH];
     DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring p(path, n);
-    return p.substr(0, p.find_last_of(L"\\/") + 1) + file;
+    const std::wstring relative = p.substr(0, p.find_last_of(L"\\/") + 1) + L"..\\bin\\" + file;
+    wchar_t full[MAX_PATH] = {};
+    n = ::GetFullPathNameW(relative.c_str(), MAX_PATH, full, nullptr);
+    return n == 0 || n >= MAX_PATH ? relative : std::wstring(full, n);
 }
 
 win::Handle StartHelper() {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    std::wstring cmd = L"\"" + BesideMe(L"zvsln.exe") + L"\"";
+    std::wstring cmd = L"\"" + InProductFolder(L"zvsln.exe") + L"\"";
     if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return {};
     ::CloseHandle(pi.hThread);
     return win::Handle(pi.hProcess);
