@@ -10,7 +10,7 @@ packages=(
     g++-mingw-w64-i686 mingw-w64-tools
     wine wine64 wine32:i386 fonts-wine
     xvfb x11-utils xauth pulseaudio pulseaudio-utils
-    ffmpeg imagemagick sox
+    ffmpeg imagemagick sox python3 libexpat1-dev
 )
 
 missing=()
