@@ -9,6 +9,7 @@
 #include "app/ShowMessage.h"
 #include "app/Startup.h"
 #include "app/Win32NamingSystem.h"
+#include "graph/Win32ProfileSystem.h"
 #include "settings/SettingsFile.h"
 #include "settings/Win32SettingsSystem.h"
 
@@ -63,6 +64,8 @@ BOOL Quorra::InitInstance() {
     SetSettingsSystem(&settingsSystem);
     static Win32NamingSystem namingSystem;
     SetNamingSystem(&namingSystem);
+    static Win32ProfileSystem profileSystem;
+    SetProfileSystem(&profileSystem);
     PrepareSettingsFolder();
     ReadSettings();
     ResetSettingsIfNeeded(startup.Launcher.installer);
