@@ -83,21 +83,6 @@ TEST(NameTable, RefusesATwelfthName) {
     EXPECT_EQ(table.Name(11), L"");
 }
 
-TEST(NameTable, TheThreeTablesAreSeparate) {
-    DeviceNames.Clear();
-    InputPinNames.Clear();
-    OutputPinNames.Clear();
-    DeviceNames.Add(L"device");
-    InputPinNames.Add(L"in 1");
-    InputPinNames.Add(L"in 2");
-    EXPECT_EQ(DeviceNames.Count(), 1);
-    EXPECT_EQ(InputPinNames.Count(), 2);
-    EXPECT_EQ(OutputPinNames.Count(), 0);
-    EXPECT_EQ(InputPinNames.Name(0), L"in 1");
-    DeviceNames.Clear();
-    InputPinNames.Clear();
-}
-
 struct Device {
     std::wstring name;
     bool binds;
