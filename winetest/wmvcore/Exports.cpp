@@ -13,10 +13,12 @@
 // - WMCreateSyncReader: Wine's own synchronous ASF reader, which lives in
 //   winegstreamer, so programs in the prefix keep reading ASF through it;
 // - WMCreateReader: E_NOTIMPL. Wine's asynchronous reader is built inside
-//   its wmvcore and cannot be reached once this DLL replaces it; Wine's
-//   qasf.dll imports the export (for its WM ASF Reader filter) and so still
-//   loads, but that filter cannot open files in the prefix. Nothing of ours
-//   reads ASF inside Wine (recordings are checked with ffprobe on Linux).
+//   its wmvcore and cannot be reached once this DLL replaces it. Wine's
+//   qasf.dll imports this export for its WM ASF Reader filter; Wine binds a
+//   missing import to a stub that aborts the process when called, so the
+//   export is here to make creating that filter fail cleanly (E_NOTIMPL).
+//   Nothing of ours reads ASF inside Wine (recordings are checked with
+//   ffprobe on Linux); qasf's other filters are unaffected.
 
 #include <windows.h>
 

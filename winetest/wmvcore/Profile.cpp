@@ -18,28 +18,41 @@ bool ValidNumber(WORD number) { return number >= kMinStreamNumber && number <= k
 
 HRESULT CProfile::GetVersion(WMT_VERSION* version) {
     if (!version) return E_POINTER;
+    std::lock_guard<std::mutex> lock(m_lock);
     *version = m_data.version;
     return S_OK;
 }
 
-HRESULT CProfile::GetName(WCHAR* name, DWORD* length) { return CopyTextOut(m_data.name, name, length); }
+HRESULT CProfile::GetName(WCHAR* name, DWORD* length) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return CopyTextOut(m_data.name, name, length);
+}
 
-HRESULT CProfile::SetName(const WCHAR* name) { return AssignText(m_data.name, name); }
+HRESULT CProfile::SetName(const WCHAR* name) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return AssignText(m_data.name, name);
+}
 
 HRESULT CProfile::GetDescription(WCHAR* description, DWORD* length) {
+    std::lock_guard<std::mutex> lock(m_lock);
     return CopyTextOut(m_data.description, description, length);
 }
 
-HRESULT CProfile::SetDescription(const WCHAR* description) { return AssignText(m_data.description, description); }
+HRESULT CProfile::SetDescription(const WCHAR* description) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return AssignText(m_data.description, description);
+}
 
 HRESULT CProfile::GetStreamCount(DWORD* count) {
     if (!count) return E_POINTER;
+    std::lock_guard<std::mutex> lock(m_lock);
     *count = static_cast<DWORD>(m_data.streams.size());
     return S_OK;
 }
 
 HRESULT CProfile::GetStream(DWORD index, IWMStreamConfig** config) {
     if (!config) return E_POINTER;
+    std::lock_guard<std::mutex> lock(m_lock);
     *config = nullptr;
     if (index >= m_data.streams.size()) return E_INVALIDARG;
     return HandOutStream(m_data.streams[index], config);
@@ -47,6 +60,7 @@ HRESULT CProfile::GetStream(DWORD index, IWMStreamConfig** config) {
 
 HRESULT CProfile::GetStreamByNumber(WORD number, IWMStreamConfig** config) {
     if (!config) return E_POINTER;
+    std::lock_guard<std::mutex> lock(m_lock);
     *config = nullptr;
     if (!ValidNumber(number)) return E_INVALIDARG;
     const StreamData* stream = FindStream(number);
@@ -64,6 +78,7 @@ HRESULT CProfile::RemoveStream(IWMStreamConfig* config) {
 
 HRESULT CProfile::RemoveStreamByNumber(WORD number) {
     if (!ValidNumber(number)) return E_INVALIDARG;
+    std::lock_guard<std::mutex> lock(m_lock);
     auto& streams = m_data.streams;
     auto it = std::find_if(streams.begin(), streams.end(), [&](const StreamData& s) { return s.number == number; });
     if (it == streams.end()) return kNoStream;
@@ -76,6 +91,7 @@ HRESULT CProfile::AddStream(IWMStreamConfig* config) {
     HRESULT hr = ReadStreamData(config, data);
     if (FAILED(hr)) return hr;
     if (!ValidNumber(data.number)) return E_INVALIDARG;
+    std::lock_guard<std::mutex> lock(m_lock);
     if (FindStream(data.number)) return E_INVALIDARG;
     m_data.streams.push_back(std::move(data));
     return S_OK;
@@ -85,6 +101,7 @@ HRESULT CProfile::ReconfigStream(IWMStreamConfig* config) {
     StreamData data;
     HRESULT hr = ReadStreamData(config, data);
     if (FAILED(hr)) return hr;
+    std::lock_guard<std::mutex> lock(m_lock);
     StreamData* stream = FindStream(data.number);
     if (!stream) return kNoStream;
     *stream = std::move(data);

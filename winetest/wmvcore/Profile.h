@@ -13,6 +13,7 @@
 
 #include <wmsdkidl.h>
 
+#include <mutex>
 #include <utility>
 
 #include "winetest/wmvcore/ComObject.h"
@@ -44,9 +45,13 @@ public:
     HRESULT STDMETHODCALLTYPE CreateNewMutualExclusion(IWMMutualExclusion** exclusion) override;
 
 private:
+    // Under m_lock.
     StreamData* FindStream(WORD number);
     HRESULT HandOutStream(const StreamData& data, IWMStreamConfig** config) const;
 
+    // The runtime's objects are free-threaded: one lock for the data; calls
+    // into other objects (ReadStreamData) are made without it.
+    std::mutex m_lock;
     ProfileData m_data;
 };
 

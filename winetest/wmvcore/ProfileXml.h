@@ -14,7 +14,9 @@
 // the format element of the stream's kind; an absent number is 0 (an absent
 // bufferwindow is 0xFFFFFFFF, as "-1" is); attributes and elements of no use
 // here (reliabletransport, rfc1766langid, videomediaprops, ...) are skipped.
-// Any failure is kInvalidProfile (NS_E_INVALIDPROFILE, 0xC00D0BC6).
+// A text that is not such a profile gives kInvalidProfile
+// (NS_E_INVALIDPROFILE, 0xC00D0BC6); MSXML that cannot be created gives
+// CoCreateInstance's error.
 
 #include <windows.h>
 

@@ -9,52 +9,67 @@ namespace wmv {
 
 HRESULT CStreamConfig::GetStreamType(GUID* type) {
     if (!type) return E_POINTER;
+    std::lock_guard<std::mutex> lock(m_lock);
     *type = m_data.majorType;
     return S_OK;
 }
 
 HRESULT CStreamConfig::GetStreamNumber(WORD* number) {
     if (!number) return E_POINTER;
+    std::lock_guard<std::mutex> lock(m_lock);
     *number = m_data.number;
     return S_OK;
 }
 
 HRESULT CStreamConfig::SetStreamNumber(WORD number) {
+    std::lock_guard<std::mutex> lock(m_lock);
     if (number < kMinStreamNumber || number > kMaxStreamNumber) return E_INVALIDARG;
     m_data.number = number;
     return S_OK;
 }
 
-HRESULT CStreamConfig::GetStreamName(WCHAR* name, WORD* length) { return CopyTextOut(m_data.name, name, length); }
+HRESULT CStreamConfig::GetStreamName(WCHAR* name, WORD* length) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return CopyTextOut(m_data.name, name, length);
+}
 
-HRESULT CStreamConfig::SetStreamName(LPCWSTR_WMSDK_TYPE_SAFE name) { return AssignText(m_data.name, name); }
+HRESULT CStreamConfig::SetStreamName(LPCWSTR_WMSDK_TYPE_SAFE name) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return AssignText(m_data.name, name);
+}
 
 HRESULT CStreamConfig::GetConnectionName(WCHAR* name, WORD* length) {
+    std::lock_guard<std::mutex> lock(m_lock);
     return CopyTextOut(m_data.connectionName, name, length);
 }
 
 HRESULT CStreamConfig::SetConnectionName(LPCWSTR_WMSDK_TYPE_SAFE name) {
+    std::lock_guard<std::mutex> lock(m_lock);
     return AssignText(m_data.connectionName, name);
 }
 
 HRESULT CStreamConfig::GetBitrate(DWORD* bitrate) {
     if (!bitrate) return E_POINTER;
+    std::lock_guard<std::mutex> lock(m_lock);
     *bitrate = m_data.bitrate;
     return S_OK;
 }
 
 HRESULT CStreamConfig::SetBitrate(DWORD bitrate) {
+    std::lock_guard<std::mutex> lock(m_lock);
     m_data.bitrate = bitrate;
     return S_OK;
 }
 
 HRESULT CStreamConfig::GetBufferWindow(DWORD* window) {
     if (!window) return E_POINTER;
+    std::lock_guard<std::mutex> lock(m_lock);
     *window = m_data.bufferWindow;
     return S_OK;
 }
 
 HRESULT CStreamConfig::SetBufferWindow(DWORD window) {
+    std::lock_guard<std::mutex> lock(m_lock);
     m_data.bufferWindow = window;
     return S_OK;
 }
@@ -63,6 +78,7 @@ HRESULT CStreamConfig::GetType(GUID* type) { return GetStreamType(type); }
 
 HRESULT CStreamConfig::GetMediaType(WM_MEDIA_TYPE* type, DWORD* size) {
     if (!size) return E_INVALIDARG;  // the documented result, not E_POINTER
+    std::lock_guard<std::mutex> lock(m_lock);
     const DWORD needed = static_cast<DWORD>(sizeof(WM_MEDIA_TYPE) + m_data.format.size());
     const DWORD capacity = *size;
     *size = needed;
@@ -85,6 +101,7 @@ HRESULT CStreamConfig::GetMediaType(WM_MEDIA_TYPE* type, DWORD* size) {
 
 HRESULT CStreamConfig::SetMediaType(WM_MEDIA_TYPE* type) {
     if (!type) return E_POINTER;
+    std::lock_guard<std::mutex> lock(m_lock);
     if (type->cbFormat && !type->pbFormat) return E_INVALIDARG;
     // The stream's major type is what the profile made it; a media type of
     // another kind would contradict it.

@@ -11,6 +11,7 @@
 
 #include <wmsdkidl.h>
 
+#include <mutex>
 #include <utility>
 
 #include "winetest/wmvcore/ComObject.h"
@@ -21,8 +22,6 @@ namespace wmv {
 class CStreamConfig : public ComObject<IWMStreamConfig, IWMMediaProps> {
 public:
     explicit CStreamConfig(StreamData data) : m_data(std::move(data)) {}
-
-    const StreamData& Data() const { return m_data; }
 
     // IWMStreamConfig
     HRESULT STDMETHODCALLTYPE GetStreamType(GUID* type) override;
@@ -43,6 +42,7 @@ public:
     HRESULT STDMETHODCALLTYPE SetMediaType(WM_MEDIA_TYPE* type) override;
 
 private:
+    std::mutex m_lock;  // the runtime's objects are free-threaded
     StreamData m_data;
 };
 

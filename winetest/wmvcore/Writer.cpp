@@ -23,7 +23,9 @@ HRESULT CWriter::SetProfile(IWMProfile* profile) {
     HRESULT hr = profile->GetStreamCount(&streams);
     if (FAILED(hr)) return hr;
     if (streams == 0) return kInvalidProfile;
-    m_profile = ComPtr<IWMProfile>(profile);
+    ComPtr<IWMProfile> kept(profile);
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_profile.Swap(kept);
     return S_OK;
 }
 
@@ -31,14 +33,20 @@ HRESULT CWriter::SetOutputFilename(const WCHAR* filename) {
     if (!filename) return E_INVALIDARG;
     const size_t length = ::wcsnlen(filename, kMaxFilenameChars + 1);
     if (length == 0 || length > kMaxFilenameChars) return E_INVALIDARG;
+    std::lock_guard<std::mutex> lock(m_lock);
     m_filename.assign(filename, length);
     return S_OK;
 }
 
 HRESULT CWriter::GetInputCount(DWORD* count) {
     if (!count) return E_POINTER;
-    if (!m_profile) return kInvalidRequest;
-    return m_profile->GetStreamCount(count);
+    ComPtr<IWMProfile> profile;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        profile = m_profile;
+    }
+    if (!profile) return kInvalidRequest;
+    return profile->GetStreamCount(count);
 }
 
 HRESULT CWriter::GetInputProps(DWORD, IWMInputMediaProps** props) {
@@ -70,6 +78,7 @@ HRESULT CWriter::Flush() { return E_NOTIMPL; }
 
 HRESULT CWriter::GetAttributeCount(WORD stream, WORD* count) {
     if (!count) return E_INVALIDARG;
+    std::lock_guard<std::mutex> lock(m_lock);
     *count = m_attributes.Count(stream);
     return S_OK;
 }
@@ -78,6 +87,7 @@ HRESULT CWriter::GetAttributeByIndex(WORD, WORD*, WCHAR*, WORD*, WMT_ATTR_DATATY
 
 HRESULT CWriter::GetAttributeByName(WORD* stream, LPCWSTR name, WMT_ATTR_DATATYPE* type, BYTE* value, WORD* length) {
     if (!stream || !name || !type || !length) return E_INVALIDARG;
+    std::lock_guard<std::mutex> lock(m_lock);
     const HeaderAttributes::Attribute* attribute = m_attributes.Find(*stream, name);
     if (!attribute) return kNotFound;
     const WORD capacity = *length;
@@ -94,6 +104,7 @@ HRESULT CWriter::SetAttribute(WORD stream, LPCWSTR name, WMT_ATTR_DATATYPE type,
     if (length && !value) return E_INVALIDARG;
     if (type < WMT_TYPE_DWORD || type > WMT_TYPE_GUID) return E_INVALIDARG;
     if (::wcsnlen(name, kMaxTextChars + 1) > kMaxTextChars) return E_INVALIDARG;
+    std::lock_guard<std::mutex> lock(m_lock);
     if (!m_attributes.Set(stream, name, type, value, length)) return E_INVALIDARG;
     return S_OK;
 }

@@ -18,6 +18,7 @@
 
 #include <wmsdkidl.h>
 
+#include <mutex>
 #include <string>
 
 #include "framework/base/ComPtr.h"
@@ -63,6 +64,7 @@ public:
     HRESULT STDMETHODCALLTYPE RemoveScript(WORD index) override;
 
 private:
+    std::mutex m_lock;  // the runtime's objects are free-threaded
     ComPtr<IWMProfile> m_profile;
     std::wstring m_filename;
     HeaderAttributes m_attributes;
