@@ -167,10 +167,35 @@ HRESULT CCaptureStream::DecideBufferSize(IMemAllocator* alloc, ALLOCATOR_PROPERT
     return actual.cbBuffer >= block && actual.cBuffers >= 1 ? S_OK : E_FAIL;
 }
 
+HRESULT CCaptureStream::Run(REFERENCE_TIME start) {
+    ComPtr<IReferenceClock> clock;
+    m_pFilter->GetSyncSource(&clock);
+    CAutoLock lock(&m_timingLock);
+    m_clock = clock;
+    m_runStart = start;
+    return S_OK;
+}
+
+REFERENCE_TIME CCaptureStream::CaptureStartTime(size_t pendingBytes) {
+    ComPtr<IReferenceClock> clock;
+    REFERENCE_TIME start = 0;
+    {
+        CAutoLock lock(&m_timingLock);
+        clock = m_clock;
+        start = m_runStart;
+    }
+    REFERENCE_TIME now = 0;
+    if (!clock || FAILED(clock->GetTime(&now))) return 0;
+    REFERENCE_TIME t =
+        now - start - static_cast<REFERENCE_TIME>(pendingBytes * kUnitsPerSecond / m_format.nAvgBytesPerSec);
+    return t > 0 ? t : 0;
+}
+
 HRESULT CCaptureStream::OnThreadCreate() {
     m_apartment = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     m_pending.clear();
     m_bytesDelivered = 0;
+    m_base = 0;
     m_firstSample = true;
     HRESULT hr = m_capture.Open(m_format);
     if (SUCCEEDED(hr)) hr = m_capture.Start();
@@ -208,14 +233,17 @@ HRESULT CCaptureStream::FillBuffer(IMediaSample* sample) {
         if (FAILED(hr)) return hr;
         // A live source: what was captured while paused is not delivered.
         if (!running) m_pending.resize(before);
+        // The first sound since the thread started fixes the time base.
+        if (m_firstSample && m_bytesDelivered == 0 && before == 0 && !m_pending.empty())
+            m_base = CaptureStartTime(m_pending.size());
     }
 
     std::memcpy(data, m_pending.data(), want);
     m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(want));
     const uint64_t perSecond = m_format.nAvgBytesPerSec;
-    REFERENCE_TIME start = static_cast<REFERENCE_TIME>(m_bytesDelivered * kUnitsPerSecond / perSecond);
+    REFERENCE_TIME start = m_base + static_cast<REFERENCE_TIME>(m_bytesDelivered * kUnitsPerSecond / perSecond);
     m_bytesDelivered += want;
-    REFERENCE_TIME stop = static_cast<REFERENCE_TIME>(m_bytesDelivered * kUnitsPerSecond / perSecond);
+    REFERENCE_TIME stop = m_base + static_cast<REFERENCE_TIME>(m_bytesDelivered * kUnitsPerSecond / perSecond);
     sample->SetActualDataLength(static_cast<long>(want));
     sample->SetTime(&start, &stop);
     sample->SetSyncPoint(TRUE);

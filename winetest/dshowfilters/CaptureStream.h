@@ -6,9 +6,12 @@
 // suggested through IAMBufferNegotiation (default: 4 of 100 ms).
 //
 // A live source: the endpoint runs from Pause, but only what it captures
-// while the filter runs is delivered; time stamps come from the count of
-// bytes delivered, on the stream-time base (0 when the graph first runs;
-// a pause stops the stream time and the count alike).
+// while the filter runs is delivered. Time stamps come from the count of
+// bytes delivered, on the stream-time base: the first sample starts at the
+// stream time its first byte was captured (an endpoint may deliver nothing
+// for a while -- PulseAudio's monitor of an idle null sink does), and each
+// later one where the one before ended. A pause stops the stream time and
+// the count alike.
 
 #include <windows.h>
 
@@ -39,6 +42,9 @@ public:
     HRESULT STDMETHODCALLTYPE GetAllocatorProperties(ALLOCATOR_PROPERTIES* props) override;
 
     HRESULT DecideBufferSize(IMemAllocator* alloc, ALLOCATOR_PROPERTIES* request) override;
+    // The filter runs (state lock held): keeps its clock and start time for
+    // the worker's first time stamp.
+    HRESULT Run(REFERENCE_TIME start) override;
 
 protected:
     HRESULT GetMediaType(CMediaType* pmt) override;
@@ -57,10 +63,19 @@ private:
     WAVEFORMATEX m_format{};
     ALLOCATOR_PROPERTIES m_suggested{-1, -1, -1, -1};
 
+    // The stream time now less `pendingBytes` of audio; 0 without a clock.
+    REFERENCE_TIME CaptureStartTime(size_t pendingBytes);
+
+    // The clock and start time of the last Run, for the worker.
+    CCritSec m_timingLock;
+    ComPtr<IReferenceClock> m_clock;
+    REFERENCE_TIME m_runStart = 0;
+
     // The worker's own.
     WasapiCapture m_capture;
     HRESULT m_apartment = E_FAIL;
     std::vector<uint8_t> m_pending;
     uint64_t m_bytesDelivered = 0;
+    REFERENCE_TIME m_base = 0;
     bool m_firstSample = true;
 };

@@ -75,6 +75,14 @@ HRESULT STDMETHODCALLTYPE CTeeInputPin::NewSegment(REFERENCE_TIME start, REFEREN
 CTeeOutputPin::CTeeOutputPin(CInfTee* tee, CCritSec* lock, HRESULT* phr, const wchar_t* name)
     : CBaseOutputPin(L"Tee output", tee, lock, phr, name), m_tee(tee) {}
 
+HRESULT STDMETHODCALLTYPE CTeeOutputPin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* pmt) {
+    if (!receivePin) return E_POINTER;
+    CAutoLock lock(m_pLock);
+    if (m_retired) return VFW_E_NOT_FOUND;
+    if (!m_tee->Input()->IsConnected()) return VFW_E_NOT_CONNECTED;
+    return CBaseOutputPin::Connect(receivePin, pmt);
+}
+
 HRESULT CTeeOutputPin::CheckConnect(IPin* pin) {
     if (m_retired) return VFW_E_NOT_FOUND;
     if (!m_tee->Input()->IsConnected()) return VFW_E_NOT_CONNECTED;

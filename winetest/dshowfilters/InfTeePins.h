@@ -35,6 +35,8 @@ class CTeeOutputPin : public CBaseOutputPin {
 public:
     CTeeOutputPin(CInfTee* tee, CCritSec* lock, HRESULT* phr, const wchar_t* name);
 
+    // Refuses at once while the input is unconnected: there is no type yet.
+    HRESULT STDMETHODCALLTYPE Connect(IPin* receivePin, const AM_MEDIA_TYPE* pmt) override;
     HRESULT CheckConnect(IPin* pin) override;
     HRESULT CheckMediaType(const CMediaType* pmt) override;
     HRESULT GetMediaType(int position, CMediaType* pmt) override;

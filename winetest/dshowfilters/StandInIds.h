@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <strmif.h>
+
 #include <uuids.h>
 
 // {52675137-1E61-4C71-B26F-455DF92789A2}
