@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <string>
 
 #include "winetest/wmvcore/TextOut.h"
 #include "winetest/wmvcore/WmErrors.h"
@@ -12,6 +13,18 @@ namespace {
 
 // Longer than any path Windows opens (the \\?\ form included).
 constexpr size_t kMaxFilenameChars = 32767;
+
+// Whether the folder part of the name (if it has one) is an existing
+// folder: a recording whose folder cannot take the file is refused here,
+// at its start, instead of when the first sample arrives.
+bool FolderExists(const std::wstring& filename) {
+    const size_t slash = filename.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return true;
+    std::wstring folder = filename.substr(0, slash);
+    if (folder.empty() || folder.back() == L':') folder += L'\\';
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 }  // namespace
 
@@ -33,8 +46,10 @@ HRESULT CWriter::SetOutputFilename(const WCHAR* filename) {
     if (!filename) return E_INVALIDARG;
     const size_t length = ::wcsnlen(filename, kMaxFilenameChars + 1);
     if (length == 0 || length > kMaxFilenameChars) return E_INVALIDARG;
+    std::wstring name(filename, length);
+    if (!FolderExists(name)) return NS_E_FILE_OPEN_FAILED;
     std::lock_guard<std::mutex> lock(m_lock);
-    m_filename.assign(filename, length);
+    m_filename.swap(name);
     return S_OK;
 }
 

@@ -6,7 +6,8 @@
 // the recording's file name; the recording itself is written by the ASF
 // writer filter. So:
 // Real: SetProfile (keeps a reference; a profile without streams is
-// refused), SetOutputFilename (keeps the name), GetInputCount (the profile's
+// refused), SetOutputFilename (keeps the name; a name whose folder does not
+// exist is refused with NS_E_FILE_OPEN_FAILED), GetInputCount (the profile's
 // streams); IWMHeaderInfo SetAttribute, GetAttributeByName,
 // GetAttributeCount, kept in memory.
 // E_NOTIMPL: SetProfileByID, GetInputProps, SetInputProps,

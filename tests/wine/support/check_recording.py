@@ -102,6 +102,9 @@ def main():
     parser.add_argument("--height", type=int)
     parser.add_argument("--rate", type=int)
     parser.add_argument("--channels", type=int)
+    parser.add_argument("--audio-streams", type=int)
+    parser.add_argument("--video-streams", type=int)
+    parser.add_argument("--fps", type=float)
     parser.add_argument("--counters", action="store_true")
     parser.add_argument("--tone", type=float)
     parser.add_argument("--tone-share", type=float, default=0.9)
@@ -131,6 +134,10 @@ def main():
         print("stream %s: %s %s %s" % (s.get("index"), kind, s.get("codec_name"),
                                        "%sx%s" % (s.get("width"), s.get("height")) if kind == "video" else
                                        "%s Hz %s ch" % (s.get("sample_rate"), s.get("channels"))))
+    kinds = [s.get("codec_type") for s in info.get("streams", [])]
+    for kind, expected in (("audio", args.audio_streams), ("video", args.video_streams)):
+        if expected is not None:
+            check(kinds.count(kind) == expected, "%d %s stream(s), expected %d" % (kinds.count(kind), kind, expected))
     format_duration = float(fmt.get("duration", "nan"))
     print("format duration: %.3f s" % format_duration)
 
@@ -172,6 +179,14 @@ def main():
             else:
                 video_duration = 0.0
             print("video: %d frames, %.3f s" % (len(times), video_duration))
+            if args.fps is not None:
+                declared = video.get("r_frame_rate", "0/1").split("/")
+                rate = float(declared[0]) / float(declared[1]) if float(declared[1]) else 0.0
+                check(abs(rate - args.fps) < 0.01, "declared frame rate %.2f fps, expected %.2f" % (rate, args.fps))
+                if len(times) >= 2:
+                    measured = (len(times) - 1) / (times[-1] - times[0]) if times[-1] > times[0] else 0.0
+                    check(abs(measured - args.fps) <= args.fps * args.tolerance,
+                          "measured frame rate %.2f fps, expected %.2f" % (measured, args.fps))
             within(video_duration, "video")
             if args.counters:
                 counters = read_counters(args.file, width, height)

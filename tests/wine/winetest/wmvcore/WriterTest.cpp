@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <nserror.h>
 #include <wmsdkidl.h>
 
 #include <cstring>
@@ -37,6 +38,9 @@ TEST_F(WriterTest, TakesTheProfileForTheFileName) {
 
     EXPECT_EQ(m_writer->SetOutputFilename(nullptr), E_INVALIDARG);
     EXPECT_EQ(m_writer->SetOutputFilename(L""), E_INVALIDARG);
+    EXPECT_EQ(m_writer->SetOutputFilename(L"C:\\users\\Public\\no such folder\\call.wmv"), NS_E_FILE_OPEN_FAILED);
+    EXPECT_EQ(m_writer->SetOutputFilename(L"C:\\windows\\win.ini\\call.wmv"), NS_E_FILE_OPEN_FAILED)
+        << "a file is no folder";
     EXPECT_EQ(m_writer->SetOutputFilename(L"C:\\users\\Public\\Videos\\call with Ann.wmv"), S_OK);
     EXPECT_EQ(m_writer->BeginWriting(), E_NOTIMPL);
     EXPECT_EQ(::GetFileAttributesW(L"C:\\users\\Public\\Videos\\call with Ann.wmv"), INVALID_FILE_ATTRIBUTES)
