@@ -86,12 +86,19 @@ bool PinName(IPin* pin, std::wstring& name) {
     return true;
 }
 
+// The filter's pin enumerator; an enumeration that cannot start is logged.
+HRESULT EnumeratePins(IBaseFilter* filter, ComPtr<IEnumPins>& pinEnum, bool log) {
+    HRESULT hr = filter->EnumPins(&pinEnum);
+    if (SUCCEEDED(hr) && !pinEnum) hr = E_POINTER;
+    if (FAILED(hr) && log) AppendLog(L"\r\nCANNOT ENUMERATE PINS");
+    return hr;
+}
+
 // Every pin of the filter with what could be read of it, in enumeration order.
 HRESULT ReadPins(IBaseFilter* filter, std::vector<ComPtr<IPin>>& pins, std::vector<PinFacts>& facts) {
     ComPtr<IEnumPins> pinEnum;
-    HRESULT hr = filter->EnumPins(&pinEnum);
+    HRESULT hr = EnumeratePins(filter, pinEnum, false);
     if (FAILED(hr)) return hr;
-    if (!pinEnum) return E_POINTER;
     ComPtr<IPin> pin;
     while (pinEnum->Next(1, &pin, nullptr) == S_OK && pin) {
         PinFacts fact;
@@ -271,12 +278,8 @@ HRESULT ListPinNames(IBaseFilter* filter, PIN_DIRECTION direction) {
         return E_NOINTERFACE;
     }
     ComPtr<IEnumPins> pinEnum;
-    HRESULT hr = filter->EnumPins(&pinEnum);
-    if (SUCCEEDED(hr) && !pinEnum) hr = E_POINTER;
-    if (FAILED(hr)) {
-        AppendLog(L"\r\nCANNOT ENUMERATE PINS");
-        return hr;
-    }
+    const HRESULT hr = EnumeratePins(filter, pinEnum, true);
+    if (FAILED(hr)) return hr;
     ComPtr<IPin> pin;
     while (!table.Full() && pinEnum->Next(1, &pin, nullptr) == S_OK && pin) {
         PIN_DIRECTION pinDirection = PINDIR_INPUT;
@@ -307,12 +310,8 @@ HRESULT CountPins(IBaseFilter* filter, int* count) {
     }
     *count = 0;
     ComPtr<IEnumPins> pinEnum;
-    HRESULT hr = filter->EnumPins(&pinEnum);
-    if (SUCCEEDED(hr) && !pinEnum) hr = E_POINTER;
-    if (FAILED(hr)) {
-        AppendLog(L"\r\nCANNOT ENUMERATE PINS");
-        return hr;
-    }
+    const HRESULT hr = EnumeratePins(filter, pinEnum, true);
+    if (FAILED(hr)) return hr;
     ComPtr<IPin> pin;
     while (pinEnum->Next(1, &pin, nullptr) == S_OK && pin) {
         std::wstring name;
