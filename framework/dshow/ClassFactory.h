@@ -15,6 +15,8 @@
 
 #include <vfwmsgs.h>
 
+#include <iterator>
+
 #include "framework/dshow/Unknown.h"
 
 using LPFNNewCOMObject = CUnknown*(CALLBACK*)(IUnknown* outer, HRESULT* phr);
@@ -69,3 +71,13 @@ HRESULT DllCanUnloadNowFromServer();
 // templates with setup data, their filter-mapper entries. Calls each
 // template's init routine with the direction.
 HRESULT RegisterTemplates(const CFactoryTemplate* templates, size_t count, bool reg);
+
+// The four entry points of a filter DLL whose exports do nothing beyond the
+// template table (a module that registers more defines its own).
+#define TELVANE_FILTER_DLL_ENTRY_POINTS(templates)                                                  \
+    STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {                             \
+        return DllGetClassObjectFromTemplates(templates, std::size(templates), clsid, riid, ppv);   \
+    }                                                                                               \
+    STDAPI DllCanUnloadNow() { return DllCanUnloadNowFromServer(); }                                \
+    STDAPI DllRegisterServer() { return RegisterTemplates(templates, std::size(templates), true); } \
+    STDAPI DllUnregisterServer() { return RegisterTemplates(templates, std::size(templates), false); }

@@ -24,12 +24,4 @@ const CFactoryTemplate kTemplates[] = {
 
 }  // namespace
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
-    return DllGetClassObjectFromTemplates(kTemplates, std::size(kTemplates), clsid, riid, ppv);
-}
-
-STDAPI DllCanUnloadNow() { return DllCanUnloadNowFromServer(); }
-
-STDAPI DllRegisterServer() { return RegisterTemplates(kTemplates, std::size(kTemplates), true); }
-
-STDAPI DllUnregisterServer() { return RegisterTemplates(kTemplates, std::size(kTemplates), false); }
+TELVANE_FILTER_DLL_ENTRY_POINTS(kTemplates)
