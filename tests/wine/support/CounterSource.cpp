@@ -55,12 +55,7 @@ protected:
     }
 
     HRESULT DecideBufferSize(IMemAllocator* alloc, ALLOCATOR_PROPERTIES* request) override {
-        request->cBuffers = 3;
-        request->cbBuffer = m_stride * m_height;
-        ALLOCATOR_PROPERTIES actual{};
-        HRESULT hr = alloc->SetProperties(request, &actual);
-        if (FAILED(hr)) return hr;
-        return actual.cbBuffer < request->cbBuffer ? E_FAIL : S_OK;
+        return RequestBuffers(alloc, request, 3, m_stride * m_height);
     }
 
     HRESULT OnThreadStartPlay() override {

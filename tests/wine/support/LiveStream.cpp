@@ -44,3 +44,12 @@ HRESULT CLiveStream::WaitForStreamTime(REFERENCE_TIME until) {
         ::Sleep(wait);
     }
 }
+
+HRESULT CLiveStream::RequestBuffers(IMemAllocator* alloc, ALLOCATOR_PROPERTIES* request, long count, long size) {
+    request->cBuffers = count;
+    request->cbBuffer = size;
+    ALLOCATOR_PROPERTIES actual{};
+    HRESULT hr = alloc->SetProperties(request, &actual);
+    if (FAILED(hr)) return hr;
+    return actual.cbBuffer < request->cbBuffer ? E_FAIL : S_OK;
+}

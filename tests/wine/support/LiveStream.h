@@ -40,6 +40,9 @@ protected:
     // S_OK once stream time >= `until` while running; S_FALSE when a stop
     // is pending.
     HRESULT WaitForStreamTime(REFERENCE_TIME until);
+    // Asks the allocator for `count` buffers of `size` bytes; E_FAIL when it
+    // gives smaller ones.
+    static HRESULT RequestBuffers(IMemAllocator* alloc, ALLOCATOR_PROPERTIES* request, long count, long size);
 
     CLiveSource* m_pLive;
 

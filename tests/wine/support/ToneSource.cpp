@@ -39,12 +39,7 @@ protected:
     }
 
     HRESULT DecideBufferSize(IMemAllocator* alloc, ALLOCATOR_PROPERTIES* request) override {
-        request->cBuffers = 4;
-        request->cbBuffer = kFramesPerSample * kBlock;
-        ALLOCATOR_PROPERTIES actual{};
-        HRESULT hr = alloc->SetProperties(request, &actual);
-        if (FAILED(hr)) return hr;
-        return actual.cbBuffer < request->cbBuffer ? E_FAIL : S_OK;
+        return RequestBuffers(alloc, request, 4, kFramesPerSample * kBlock);
     }
 
     HRESULT OnThreadStartPlay() override {
