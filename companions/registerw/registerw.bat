@@ -13,11 +13,10 @@ if exist "%~dp0sonark5.ax" (
     if errorlevel 1 set failed=1
 )
 
-rem Screen-capture source filter: its lines go here once that companion
-rem exists, in the same form:
-rem if exist "%~dp0<file>.ax" (
-rem     regsvr32 /s "%~dp0<file>.ax"
-rem     if errorlevel 1 set failed=1
-rem )
+rem Screen-capture source filter.
+if exist "%~dp0pixark.ax" (
+    regsvr32 /s "%~dp0pixark.ax"
+    if errorlevel 1 set failed=1
+)
 
 exit /b %failed%
