@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "capfilter/AudioMixSse2.h"
+
 namespace sonark {
 
 namespace {
@@ -19,6 +21,26 @@ inline void Store(uint8_t* p, int16_t v) {
     p[1] = static_cast<uint8_t>(u >> 8);
 }
 
+struct MixImplementation {
+    void (*stereo)(uint8_t*, const uint8_t*, size_t);
+    size_t (*mono)(uint8_t*, size_t, const uint8_t*, size_t);
+    bool sse2;
+};
+
+MixImplementation ChooseImplementation() {
+#if SONARK_MIX_HAS_SSE2
+    if (ProcessorHasSse2()) return {MixStereoSse2, MixMonoSse2, true};
+#endif
+    return {MixStereoPortable, MixMonoPortable, false};
+}
+
+// Chosen on the first mix; the initialisation of a local static is
+// thread-safe, and the processor does not change under a running stream.
+const MixImplementation& Chosen() {
+    static const MixImplementation chosen = ChooseImplementation();
+    return chosen;
+}
+
 }  // namespace
 
 int16_t SaturatingAdd(int16_t a, int16_t b) {
@@ -26,7 +48,7 @@ int16_t SaturatingAdd(int16_t a, int16_t b) {
     return static_cast<int16_t>(std::clamp(sum, -32768, 32767));
 }
 
-void MixStereo(uint8_t* speakers, const uint8_t* mic, size_t bytes) {
+void MixStereoPortable(uint8_t* speakers, const uint8_t* mic, size_t bytes) {
     // Blocks copied into aligned 16-bit arrays let the compiler vectorise the
     // saturating sum; the formats are little-endian like every host we build.
     constexpr size_t kBlock = 64;
@@ -48,7 +70,7 @@ void MixStereo(uint8_t* speakers, const uint8_t* mic, size_t bytes) {
     }
 }
 
-size_t MixMono(uint8_t* speakers, size_t speakerBytes, const uint8_t* mic, size_t micBytes) {
+size_t MixMonoPortable(uint8_t* speakers, size_t speakerBytes, const uint8_t* mic, size_t micBytes) {
     size_t frames = std::min(speakerBytes / 4, micBytes / 2);
     for (size_t i = 0; i < frames; ++i) {
         int16_t m = Load(mic + 2 * i);
@@ -58,5 +80,13 @@ size_t MixMono(uint8_t* speakers, size_t speakerBytes, const uint8_t* mic, size_
     }
     return frames * 2;
 }
+
+void MixStereo(uint8_t* speakers, const uint8_t* mic, size_t bytes) { Chosen().stereo(speakers, mic, bytes); }
+
+size_t MixMono(uint8_t* speakers, size_t speakerBytes, const uint8_t* mic, size_t micBytes) {
+    return Chosen().mono(speakers, speakerBytes, mic, micBytes);
+}
+
+bool MixUsesSse2() { return Chosen().sse2; }
 
 }  // namespace sonark

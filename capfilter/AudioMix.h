@@ -20,4 +20,14 @@ void MixStereo(uint8_t* speakers, const uint8_t* mic, size_t bytes);
 // microphone bytes used (2 per stereo frame of 4 bytes).
 size_t MixMono(uint8_t* speakers, size_t speakerBytes, const uint8_t* mic, size_t micBytes);
 
+// MixStereo and MixMono run one of two implementations, chosen once, on the
+// first mix: the SSE2 loops (capfilter/AudioMixSse2.h) where the build has
+// them and the processor runs them, else these plain loops. The 32-bit
+// build targets processors without SSE2 as well, hence the run-time choice.
+void MixStereoPortable(uint8_t* speakers, const uint8_t* mic, size_t bytes);
+size_t MixMonoPortable(uint8_t* speakers, size_t speakerBytes, const uint8_t* mic, size_t micBytes);
+
+// True when MixStereo and MixMono run the SSE2 loops.
+bool MixUsesSse2();
+
 }  // namespace sonark
