@@ -12,6 +12,8 @@ void AdoptLastClickedWindow() {}
 
 bool BackgroundActive() { return false; }
 
+HWND TrackedWindow() { return nullptr; }
+
 void BackgroundPositionCheck() {}
 
 void TrackingTick() {}

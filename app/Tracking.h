@@ -3,10 +3,12 @@
 // windows while no recording runs, the background mode, and the region kept
 // on the tracked window.
 
-void StartTracking();
-void StopTracking();
+#include <windows.h>
 
 #include <string>
+
+void StartTracking();
+void StopTracking();
 
 // The tracked Skype window's title, and the last conversation form's title;
 // empty when none is tracked.
@@ -33,6 +35,9 @@ void DropTrackedWindowLayering();
 
 // Whether background recording is active.
 bool BackgroundActive();
+
+// The tracked Skype window; null when none is tracked.
+HWND TrackedWindow();
 
 // The recorder tick's tracking duties: the one-shot background position
 // check, the background scale update, and (no recording running) the
