@@ -1,9 +1,24 @@
 #include "audio/EndpointFormats.h"
 
-// Not built yet: no endpoint is examined, so nothing is reported either way.
+#include "audio/EndpointChecks.h"
+#include "audio/Win32AudioUser.h"
+#include "audio/Win32CaptureEndpoints.h"
+#include "audio/Win32EndpointProbe.h"
 
-int CheckSpeakersFormat() { return 1; }
+int CheckSpeakersFormat() {
+    Win32EndpointProbe probe;
+    Win32AudioUser user;
+    return CheckEndpointFormat(EndpointRole::Speakers, probe, user);
+}
 
-int CheckMicrophoneFormat() { return 1; }
+int CheckMicrophoneFormat() {
+    Win32EndpointProbe probe;
+    Win32AudioUser user;
+    return CheckEndpointFormat(EndpointRole::Microphone, probe, user);
+}
 
-int SetupSecondSource(const wchar_t*) { return 1; }
+int SetupSecondSource(const wchar_t* name) {
+    Win32CaptureEndpoints endpoints;
+    Win32AudioUser user;
+    return SetupSecondSourceWith(name ? name : L"", endpoints, user);
+}
