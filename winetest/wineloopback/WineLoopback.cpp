@@ -10,10 +10,17 @@
 // HKCU\Software\Telvane\WineTest "LoopbackSource" (default "Monitor of
 // Speakers", the PulseAudio monitor of the speakers sink) and serve the
 // stream from it. Unregistering puts Wine's own registration back.
+//
+// Wine 8 keeps an endpoint's mute state in each volume object and never
+// passes it on to PulseAudio, while Windows keeps it system-wide. The volume
+// controls handed out here keep it in the prefix's registry instead
+// (HKCU\Software\Telvane\WineTest\EndpointMute, one DWORD per endpoint
+// id), so a mute set in one process is read by every other one.
 
 #include <windows.h>
 
 #include <audioclient.h>
+#include <endpointvolume.h>
 #include <mmdeviceapi.h>
 
 #include <atomic>
@@ -22,6 +29,7 @@
 #include <mutex>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "framework/base/ComPtr.h"
 #include "framework/dshow/Registration.h"
@@ -160,13 +168,98 @@ private:
     ComPtr<IAudioClient> m_capture;  // set once, by Initialize on the caller's thread
 };
 
+const wchar_t kMuteKey[] = L"Software\\Telvane\\WineTest\\EndpointMute";
+
+// The volume control of one endpoint: Wine's own, except that the mute
+// state lives in the registry, shared by every process of the prefix.
+class SharedMuteVolume : public Object<IAudioEndpointVolume> {
+public:
+    SharedMuteVolume(IAudioEndpointVolume* inner, std::wstring id) : m_inner(inner), m_id(std::move(id)) {}
+
+    HRESULT STDMETHODCALLTYPE SetMute(BOOL mute, LPCGUID context) override {
+        win::RegKey key;
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, kMuteKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Put(), nullptr) !=
+            ERROR_SUCCESS)
+            return E_FAIL;
+        const DWORD value = mute ? 1 : 0;
+        if (::RegSetValueExW(key.Get(), m_id.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                             sizeof value) != ERROR_SUCCESS)
+            return E_FAIL;
+        // Wine's own object follows, so that its listeners in this process hear of it.
+        m_inner->SetMute(mute, context);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetMute(BOOL* mute) override {
+        if (!mute) return E_POINTER;
+        DWORD value = 0;
+        DWORD bytes = sizeof value;
+        DWORD type = 0;
+        win::RegKey key;
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, kMuteKey, 0, KEY_QUERY_VALUE, key.Put()) == ERROR_SUCCESS &&
+            ::RegQueryValueExW(key.Get(), m_id.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes) ==
+                ERROR_SUCCESS &&
+            type == REG_DWORD) {
+            *mute = value != 0;
+            return S_OK;
+        }
+        *mute = FALSE;  // never muted in this prefix
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE RegisterControlChangeNotify(IAudioEndpointVolumeCallback* notify) override {
+        return m_inner->RegisterControlChangeNotify(notify);
+    }
+    HRESULT STDMETHODCALLTYPE UnregisterControlChangeNotify(IAudioEndpointVolumeCallback* notify) override {
+        return m_inner->UnregisterControlChangeNotify(notify);
+    }
+    HRESULT STDMETHODCALLTYPE GetChannelCount(UINT* count) override { return m_inner->GetChannelCount(count); }
+    HRESULT STDMETHODCALLTYPE SetMasterVolumeLevel(FLOAT db, LPCGUID context) override {
+        return m_inner->SetMasterVolumeLevel(db, context);
+    }
+    HRESULT STDMETHODCALLTYPE SetMasterVolumeLevelScalar(FLOAT level, LPCGUID context) override {
+        return m_inner->SetMasterVolumeLevelScalar(level, context);
+    }
+    HRESULT STDMETHODCALLTYPE GetMasterVolumeLevel(FLOAT* db) override { return m_inner->GetMasterVolumeLevel(db); }
+    HRESULT STDMETHODCALLTYPE GetMasterVolumeLevelScalar(FLOAT* level) override {
+        return m_inner->GetMasterVolumeLevelScalar(level);
+    }
+    HRESULT STDMETHODCALLTYPE SetChannelVolumeLevel(UINT channel, FLOAT db, LPCGUID context) override {
+        return m_inner->SetChannelVolumeLevel(channel, db, context);
+    }
+    HRESULT STDMETHODCALLTYPE SetChannelVolumeLevelScalar(UINT channel, FLOAT level, LPCGUID context) override {
+        return m_inner->SetChannelVolumeLevelScalar(channel, level, context);
+    }
+    HRESULT STDMETHODCALLTYPE GetChannelVolumeLevel(UINT channel, FLOAT* db) override {
+        return m_inner->GetChannelVolumeLevel(channel, db);
+    }
+    HRESULT STDMETHODCALLTYPE GetChannelVolumeLevelScalar(UINT channel, FLOAT* level) override {
+        return m_inner->GetChannelVolumeLevelScalar(channel, level);
+    }
+    HRESULT STDMETHODCALLTYPE GetVolumeStepInfo(UINT* step, UINT* count) override {
+        return m_inner->GetVolumeStepInfo(step, count);
+    }
+    HRESULT STDMETHODCALLTYPE VolumeStepUp(LPCGUID context) override { return m_inner->VolumeStepUp(context); }
+    HRESULT STDMETHODCALLTYPE VolumeStepDown(LPCGUID context) override { return m_inner->VolumeStepDown(context); }
+    HRESULT STDMETHODCALLTYPE QueryHardwareSupport(DWORD* mask) override { return m_inner->QueryHardwareSupport(mask); }
+    HRESULT STDMETHODCALLTYPE GetVolumeRange(FLOAT* min, FLOAT* max, FLOAT* increment) override {
+        return m_inner->GetVolumeRange(min, max, increment);
+    }
+
+private:
+    ComPtr<IAudioEndpointVolume> m_inner;
+    const std::wstring m_id;
+};
+
 class LoopbackDevice : public Object<IMMDevice> {
 public:
-    LoopbackDevice(IMMDevice* inner, IMMDeviceEnumerator* enumerator) : m_inner(inner), m_enumerator(enumerator) {}
+    LoopbackDevice(IMMDevice* inner, IMMDeviceEnumerator* enumerator, bool render)
+        : m_inner(inner), m_enumerator(enumerator), m_isRender(render) {}
 
     HRESULT STDMETHODCALLTYPE Activate(REFIID iid, DWORD ctx, PROPVARIANT* params, void** ppv) override {
         HRESULT hr = m_inner->Activate(iid, ctx, params, ppv);
-        if (FAILED(hr) || iid != __uuidof(IAudioClient)) return hr;
+        if (FAILED(hr)) return hr;
+        if (iid == __uuidof(IAudioEndpointVolume)) return WrapVolume(ppv);
+        if (iid != __uuidof(IAudioClient) || !m_isRender) return hr;
         auto* render = static_cast<IAudioClient*>(*ppv);
         auto* wrapped = new (std::nothrow) LoopbackClient(render, m_enumerator.Get());
         render->Release();
@@ -183,26 +276,41 @@ protected:
     HRESULT QueryOther(REFIID riid, void** ppv) override { return m_inner->QueryInterface(riid, ppv); }
 
 private:
+    HRESULT WrapVolume(void** ppv) {
+        ComPtr<IAudioEndpointVolume> inner;
+        inner.Attach(static_cast<IAudioEndpointVolume*>(*ppv));
+        *ppv = nullptr;
+        win::CoTaskMemPtr<wchar_t> id;
+        HRESULT hr = m_inner->GetId(id.Put());
+        if (FAILED(hr)) return hr;
+        if (!id.Get()) return E_UNEXPECTED;
+        auto* wrapped = new (std::nothrow) SharedMuteVolume(inner.Get(), id.Get());
+        if (!wrapped) return E_OUTOFMEMORY;
+        *ppv = static_cast<IAudioEndpointVolume*>(wrapped);
+        return S_OK;
+    }
+
     ComPtr<IMMDevice> m_inner;
     ComPtr<IMMDeviceEnumerator> m_enumerator;
+    const bool m_isRender;
 };
 
 // Wine hands out one object per endpoint, and its own clients (winmm)
 // compare the default endpoint with the collection's items by pointer: each
-// render endpoint gets exactly one wrapper, kept for the life of the process.
+// endpoint gets exactly one wrapper, kept for the life of the process.
 std::mutex g_wrappersLock;
 std::map<IMMDevice*, LoopbackDevice*> g_wrappers;
 
-HRESULT WrapIfRender(IMMDeviceEnumerator* enumerator, IMMDevice** device) {
+HRESULT WrapEndpoint(IMMDeviceEnumerator* enumerator, IMMDevice** device) {
     ComPtr<IMMEndpoint> endpoint;
     EDataFlow flow = eCapture;
     if (FAILED((*device)->QueryInterface(__uuidof(IMMEndpoint), reinterpret_cast<void**>(&endpoint))) ||
-        FAILED(endpoint->GetDataFlow(&flow)) || flow != eRender)
+        FAILED(endpoint->GetDataFlow(&flow)))
         return S_OK;
     std::lock_guard<std::mutex> lock(g_wrappersLock);
     LoopbackDevice*& wrapper = g_wrappers[*device];
     if (!wrapper) {
-        wrapper = new (std::nothrow) LoopbackDevice(*device, enumerator);
+        wrapper = new (std::nothrow) LoopbackDevice(*device, enumerator, flow == eRender);
         if (!wrapper) {
             g_wrappers.erase(*device);
             return E_OUTOFMEMORY;
@@ -221,7 +329,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetCount(UINT* count) override { return m_inner->GetCount(count); }
     HRESULT STDMETHODCALLTYPE Item(UINT i, IMMDevice** device) override {
         HRESULT hr = m_inner->Item(i, device);
-        return SUCCEEDED(hr) ? WrapIfRender(m_enumerator.Get(), device) : hr;
+        return SUCCEEDED(hr) ? WrapEndpoint(m_enumerator.Get(), device) : hr;
     }
 
 private:
@@ -235,7 +343,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE EnumAudioEndpoints(EDataFlow flow, DWORD mask, IMMDeviceCollection** devices) override {
         HRESULT hr = m_inner->EnumAudioEndpoints(flow, mask, devices);
-        if (FAILED(hr) || flow == eCapture) return hr;
+        if (FAILED(hr)) return hr;
         auto* wrapped = new (std::nothrow) LoopbackCollection(*devices, m_inner.Get());
         (*devices)->Release();
         *devices = wrapped;
@@ -243,11 +351,11 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetDefaultAudioEndpoint(EDataFlow flow, ERole role, IMMDevice** device) override {
         HRESULT hr = m_inner->GetDefaultAudioEndpoint(flow, role, device);
-        return SUCCEEDED(hr) ? WrapIfRender(m_inner.Get(), device) : hr;
+        return SUCCEEDED(hr) ? WrapEndpoint(m_inner.Get(), device) : hr;
     }
     HRESULT STDMETHODCALLTYPE GetDevice(LPCWSTR id, IMMDevice** device) override {
         HRESULT hr = m_inner->GetDevice(id, device);
-        return SUCCEEDED(hr) ? WrapIfRender(m_inner.Get(), device) : hr;
+        return SUCCEEDED(hr) ? WrapEndpoint(m_inner.Get(), device) : hr;
     }
     HRESULT STDMETHODCALLTYPE RegisterEndpointNotificationCallback(IMMNotificationClient* client) override {
         return m_inner->RegisterEndpointNotificationCallback(client);
