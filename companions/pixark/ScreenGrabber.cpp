@@ -1,7 +1,5 @@
 #include "companions/pixark/ScreenGrabber.h"
 
-#include <cstring>
-
 #include "companions/pixark/CaptureGeometry.h"
 #include "companions/pixark/FrameLayout.h"
 
@@ -29,25 +27,21 @@ HRESULT ScreenGrabber::Init(int32_t width, int32_t height, int32_t bitCount) {
     if (!*m_screen) return E_FAIL;
     m_memory.Reset(::CreateCompatibleDC(m_screen->Get()));
     if (!m_memory) return E_FAIL;
-    BITMAPINFO bmi{};
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = height;  // bottom-up, as the sample carries it
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = static_cast<WORD>(bitCount);
-    bmi.bmiHeader.biCompression = BI_RGB;
-    m_dib.Reset(::CreateDIBSection(m_memory.Get(), &bmi, DIB_RGB_COLORS, &m_bits, nullptr, 0));
-    if (!m_dib || !m_bits) return E_OUTOFMEMORY;
-    m_selected = std::make_unique<win::ScopedSelectObject>(m_memory.Get(), m_dib.Get());
+    m_bitmap.Reset(::CreateCompatibleBitmap(m_screen->Get(), width, height));
+    if (!m_bitmap) return E_OUTOFMEMORY;
+    m_info = BITMAPINFO{};
+    m_info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    m_info.bmiHeader.biWidth = width;
+    m_info.bmiHeader.biHeight = height;  // bottom-up, as the sample carries it
+    m_info.bmiHeader.biPlanes = 1;
+    m_info.bmiHeader.biBitCount = static_cast<WORD>(bitCount);
+    m_info.bmiHeader.biCompression = BI_RGB;
     m_width = width;
     m_height = height;
     return S_OK;
 }
 
-void ScreenGrabber::Clear() {
-    ::GdiFlush();
-    std::memset(m_bits, 0, m_frameBytes);
-}
+void ScreenGrabber::Clear() { ::PatBlt(m_memory.Get(), 0, 0, m_width, m_height, BLACKNESS); }
 
 bool ScreenGrabber::GrabScreen(const pixark::CaptureSettings& s) {
     const pixark::BlitPlan plan = pixark::PlanScreenBlit(CaptureRect(s, m_width, m_height), VirtualScreen());
@@ -94,17 +88,23 @@ void ScreenGrabber::DrawCursor(const pixark::CaptureSettings& s) {
 }
 
 HRESULT ScreenGrabber::Grab(const pixark::CaptureSettings& s, BYTE* dst, uint32_t capacity) {
-    if (!m_bits) return E_UNEXPECTED;
+    if (!m_bitmap) return E_UNEXPECTED;
     if (!dst || capacity < m_frameBytes) return E_INVALIDARG;
     const HWND window = reinterpret_cast<HWND>(static_cast<LONG_PTR>(s.window));
-    bool ok = false;
-    if (s.background == 1 && window && ::IsWindow(window)) ok = GrabWindow(s, window);
-    // A window that went away (or a background capture that failed) falls
-    // back to the screen, so the recording goes on.
-    if (!ok) ok = GrabScreen(s);
-    if (!ok) Clear();
-    if (s.cursor == 1) DrawCursor(s);
-    ::GdiFlush();
-    std::memcpy(dst, m_bits, m_frameBytes);
+    {
+        // GetDIBits wants the bitmap out of every DC.
+        win::ScopedSelectObject selected(m_memory.Get(), m_bitmap.Get());
+        bool ok = false;
+        if (s.background == 1 && window && ::IsWindow(window)) ok = GrabWindow(s, window);
+        // A window that went away (or a background capture that failed)
+        // falls back to the screen, so the recording goes on.
+        if (!ok) ok = GrabScreen(s);
+        if (!ok) Clear();
+        if (s.cursor == 1) DrawCursor(s);
+    }
+    BITMAPINFO info = m_info;
+    if (::GetDIBits(m_memory.Get(), m_bitmap.Get(), 0, static_cast<UINT>(m_height), dst, &info, DIB_RGB_COLORS) !=
+        m_height)
+        return E_FAIL;
     return S_OK;
 }

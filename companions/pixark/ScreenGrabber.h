@@ -1,9 +1,12 @@
 #pragma once
 // ScreenGrabber: the GDI side of a capture. It owns, for the life of one
-// streaming session, the screen DC, a memory DC and a DIB section of the
-// frame's size and depth, so a frame costs one BitBlt (or StretchBlt), the
-// optional cursor and one bounded copy into the sample. It belongs to the
-// streaming thread: nothing else touches it.
+// streaming session, the screen DC, a memory DC and a bitmap compatible
+// with the screen of the frame's size, so a frame costs one BitBlt (or
+// StretchBlt) into the bitmap, the optional cursor and one GetDIBits
+// straight into the sample's buffer (bottom-up, at the sample's depth): no
+// copy of our own. Converting from the screen's format is GetDIBits' work,
+// which is cheaper than a BitBlt into a 24-bit DIB section under Wine. It
+// belongs to the streaming thread: nothing else touches it.
 //
 // Background captures read the window's own client DC rather than the
 // screen: under Wine 8 PrintWindow gives black for a window that paints only
@@ -41,9 +44,8 @@ private:
 
     std::unique_ptr<win::WindowDC> m_screen;
     win::MemoryDC m_memory;
-    win::Bitmap m_dib;
-    std::unique_ptr<win::ScopedSelectObject> m_selected;
-    void* m_bits = nullptr;
+    win::Bitmap m_bitmap;
+    BITMAPINFO m_info{};
     int32_t m_width = 0, m_height = 0;
     uint32_t m_frameBytes = 0;
 };
