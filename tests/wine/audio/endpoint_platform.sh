@@ -45,6 +45,9 @@ for case in 44100-44100 96000-48000 48000-44100; do
     echo "=== sinks at ${case%-*} Hz (speakers) and ${case#*-} Hz (microphone)"
     set_rates "${case%-*}" "${case#*-}"
     TELVANE_AUDIO_CASE=$case run 'PlatformRates.*' 1
+    if [ "$case" = 96000-48000 ]; then
+        TELVANE_AUDIO_CASE=$case run 'RecorderChecks.*' 1
+    fi
 done
 
 echo "=== shared mute state, sinks at 48000 Hz"
