@@ -239,9 +239,34 @@ TEST_F(ScreenCapture, ANameTakenInTheGraphShowsTwoMessages) {
     RecordingGraph() = RecordingGraphState();
 }
 
+// Answers for the class identifier in this process as a class that is not
+// registered, whatever the prefix's registry holds (the real filter may be
+// registered by an earlier test).
+class UnregisteredClassFactory : public IClassFactory {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = riid == IID_IUnknown || riid == IID_IClassFactory ? static_cast<IClassFactory*>(this) : nullptr;
+        return *ppv ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID, void** ppv) override {
+        if (ppv) *ppv = nullptr;
+        return REGDB_E_CLASSNOTREG;
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+};
+
 TEST_F(ScreenCapture, FailuresBeforeTheAddAreShown) {
     // Nothing registered under the class identifier.
+    UnregisteredClassFactory missing;
+    DWORD cookie = 0;
+    ASSERT_EQ(
+        ::CoRegisterClassObject(kScreenCaptureFilterClsid, &missing, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie),
+        S_OK);
     EXPECT_FALSE(CreateScreenCaptureFilter());
+    ::CoRevokeClassObject(cookie);
     EXPECT_EQ(g_messages, Names({L"Cannot create screen capture filter"}));
     EXPECT_FALSE(RecordingGraph().ScreenCaptureFilter);
     EXPECT_FALSE(ConfigureScreenCapture());
