@@ -9,6 +9,10 @@
 // for a top-level window with exactly that title and ends with exit code 0
 // once there is none any more, or when there was none during its first
 // five seconds. One copy runs at a time; a second ends at once.
+//
+// "-log <file>" (or "/log") appends each notification to the file as one
+// line "wParam,lParam" (decimal, CR LF), opened and closed for each, so a
+// test reads the order in which they came.
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -37,6 +41,11 @@ struct LocalMemTraits {
 };
 using ArgList = UniqueHandle<LocalMemTraits>;
 
+struct Options {
+    std::wstring title = kDefaultWatched;
+    std::wstring logPath;
+};
+
 struct Watch {
     std::wstring title;
     bool seen = false;
@@ -45,17 +54,37 @@ struct Watch {
 Watch g_watch;
 UINT g_screenCaptureMessage = 0;
 
-// "-w <title>" (or "/w"); the last one given wins.
-std::wstring WatchedTitle() {
+std::wstring g_logPath;
+
+bool IsSwitch(const wchar_t* arg, const wchar_t* name) {
+    return (arg[0] == L'-' || arg[0] == L'/') && ::lstrcmpiW(arg + 1, name) == 0;
+}
+
+// "-w <title>" and "-log <file>" (or with "/"); the last one given wins.
+Options ParseOptions() {
     int count = 0;
     ArgList args(::CommandLineToArgvW(::GetCommandLineW(), &count));
-    std::wstring title = kDefaultWatched;
-    if (!args) return title;
+    Options options;
+    if (!args) return options;
     for (int i = 1; i + 1 < count; ++i) {
         const wchar_t* a = args.Get()[i];
-        if ((a[0] == L'-' || a[0] == L'/') && (a[1] == L'w' || a[1] == L'W') && a[2] == 0) title = args.Get()[++i];
+        if (IsSwitch(a, L"w"))
+            options.title = args.Get()[++i];
+        else if (IsSwitch(a, L"log"))
+            options.logPath = args.Get()[++i];
     }
-    return title;
+    return options;
+}
+
+void LogNotification(WPARAM wParam, LPARAM lParam) {
+    if (g_logPath.empty()) return;
+    win::Handle file(::CreateFileW(g_logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
+    char line[48];
+    const int length = ::wsprintfA(line, "%lu,%ld\r\n", static_cast<unsigned long>(wParam), static_cast<long>(lParam));
+    DWORD written = 0;
+    ::WriteFile(file.Get(), line, static_cast<DWORD>(length), &written, nullptr);
 }
 
 struct FindRequest {
@@ -97,6 +126,7 @@ void CheckWatched(HWND hwnd) {
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg != 0 && msg == g_screenCaptureMessage) {
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, static_cast<LONG_PTR>(MAKELONG(LOWORD(wParam), LOWORD(lParam))));
+        LogNotification(wParam, lParam);
         return 1;
     }
     switch (msg) {
@@ -119,7 +149,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     win::Handle single(::CreateMutexW(nullptr, FALSE, kMutexName));
     if (!single || ::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 
-    g_watch.title = WatchedTitle();
+    const Options options = ParseOptions();
+    g_watch.title = options.title;
+    g_logPath = options.logPath;
     g_watch.started = ::GetTickCount64();
     g_screenCaptureMessage = ::RegisterWindowMessageW(L"screen capture message");
 
