@@ -1,26 +1,143 @@
 #include "graph/RecordingGraph.h"
 
+#include <control.h>
+#include <strmif.h>
+#include <uuids.h>
+
+#include <cstdio>
+
 #include "app/DiagnosticLog.h"
+#include "app/EnvironmentProbes.h"
+#include "app/ShowMessage.h"
+#include "graph/RecordingGraphState.h"
+#include "graph/RestoreHelper.h"
+#include "settings/Settings.h"
 
-// The graph itself is not built yet: nothing is created, so there is never
-// a graph to run or stop, and a start fails (with a log line) so that the
-// session goes back to idle. Nothing claims that recording works.
+// The clone preview's interfaces come with the preview graph, which is not
+// part of this build yet: CreateAllGraphs leaves them empty.
 
-HRESULT CreateAllGraphs() { return S_OK; }
+namespace {
 
-bool RecordingGraphExists() { return false; }
+constexpr size_t kDebugLineCapacity = 1024;
+constexpr int kRecordButtonId = 1215;
 
-bool StartRecordingGraph(std::int64_t&) {
-    AppendLog(L"\r\nCannot start recording: the recording graph is not available in this build");
-    return false;
+void DebugLine(const wchar_t* format, HRESULT hr) {
+    wchar_t line[kDebugLineCapacity];
+    std::swprintf(line, kDebugLineCapacity, format, static_cast<unsigned>(hr));
+    ::OutputDebugStringW(line);
 }
 
-void RunRecordingGraph() {}
+template <typename T>
+void RemoveAndDrop(IGraphBuilder* graph, ComPtr<T>& filter) {
+    if (graph && filter) graph->RemoveFilter(filter.Get());
+    filter = nullptr;
+}
 
-void PauseRecordingGraph() {}
+}  // namespace
 
-void StopRecordingGraph() {}
+HRESULT CreateGraphInterfaces() {
+    RecordingGraphState& state = RecordingGraph();
+    const DWORD context = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER;
+    if (FAILED(::CoCreateInstance(CLSID_FilterGraph, nullptr, context, IID_IGraphBuilder,
+                                  reinterpret_cast<void**>(&state.graph))) ||
+        !state.graph)
+        return E_NOINTERFACE;
+    if (FAILED(::CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, context, IID_ICaptureGraphBuilder2,
+                                  reinterpret_cast<void**>(&state.captureBuilder))) ||
+        !state.captureBuilder)
+        return E_NOINTERFACE;
+    HRESULT hr = state.captureBuilder->SetFiltergraph(state.graph.Get());
+    if (FAILED(hr)) return hr;
+    if (FAILED(hr = state.graph.As(state.mediaControl))) {
+        DebugLine(L"FAILED(0x%x) hr = m_pGB->QueryInterface(IID_IMediaControl, (void **)&m_pMC)\n", hr);
+        return hr;
+    }
+    if (FAILED(hr = state.graph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(&state.videoWindow)))) {
+        DebugLine(L"FAILED(0x%x) hr = m_pGB->QueryInterface(IID_IVideoWindow, (void **)&pVW)\n", hr);
+        return hr;
+    }
+    if (FAILED(hr = state.graph->QueryInterface(IID_IBasicVideo, reinterpret_cast<void**>(&state.basicVideo)))) {
+        DebugLine(L"FAILED(0x%x) hr = m_pGB->QueryInterface(IID_IBasicVideo, (void **)&pBV)\n", hr);
+        return hr;
+    }
+    return hr;
+}
 
-void ResetRecordingGraph() {}
+void ReleaseGraphInterfaces() {
+    RecordingGraphState& state = RecordingGraph();
+    state.mediaControl = nullptr;
+    state.graph = nullptr;
+    state.videoWindow = nullptr;
+    state.basicVideo = nullptr;
+    state.captureBuilder = nullptr;
+    // The second view would keep the old manager alive; every build queries
+    // it afresh from the new one.
+    state.filterGraph = nullptr;
+}
 
-void DestroyRecordingGraph() {}
+void TearDownRecordingGraph() {
+    WaitPumping(1000);
+    RecordingGraphState& state = RecordingGraph();
+    IGraphBuilder* const graph = state.graph.Get();
+    RemoveAndDrop(graph, state.writer);
+    RemoveAndDrop(graph, state.ScreenCaptureFilter);
+    RemoveAndDrop(graph, state.tee);
+    RemoveAndDrop(graph, state.wavDest);
+    RemoveAndDrop(graph, state.audioSource);
+}
+
+HRESULT ResetRecordingGraph() {
+    TearDownRecordingGraph();
+    ReleaseGraphInterfaces();
+    return CreateGraphInterfaces();
+}
+
+void DestroyRecordingGraph() {
+    TearDownRecordingGraph();
+    ReleaseGraphInterfaces();
+}
+
+HRESULT RecreateGraphInterfaces() {
+    ReleaseGraphInterfaces();
+    return CreateGraphInterfaces();
+}
+
+HRESULT CreateAllGraphs() { return CreateGraphInterfaces(); }
+
+bool RecordingGraphExists() { return static_cast<bool>(RecordingGraph().graph); }
+
+bool RunRecordingGraph() {
+    const RestoreHelper helper;
+    helper.Notify(8, 7);
+    if (IMediaControl* control = RecordingGraph().mediaControl.Get()) {
+        const HRESULT hr = control->Run();
+        helper.Notify(7, 8);
+        if (FAILED(hr)) {
+            AppendLog(L"\r\nRun failed hr=0x%x", static_cast<unsigned>(hr));
+            ShowMessage(L"Cannot setup recording graph");
+            return false;
+        }
+        AppendLog(L"\r\n\r\nRUNNING\r\n");
+    }
+    helper.Notify(7, 8);
+    return true;
+}
+
+void PauseRecordingGraph() {
+    const RestoreHelper helper;
+    helper.Notify(7, 7);
+    if (IMediaControl* control = RecordingGraph().mediaControl.Get()) control->Pause();
+    helper.Notify(7, 8);
+}
+
+void StopRecordingGraph() {
+    const RestoreHelper helper;
+    helper.Notify(7, 7);
+    WaitPumping(1000);
+    // The pumped wait may have run handlers that reset the graph.
+    if (IMediaControl* control = RecordingGraph().mediaControl.Get()) control->Stop();
+    helper.Notify(7, 8);
+    if (Settings.MiniClone != 0) {
+        if (HWND recorder = ::FindWindowW(nullptr, L"Quorra")) ::SetDlgItemTextW(recorder, kRecordButtonId, L"RECORD");
+    }
+}

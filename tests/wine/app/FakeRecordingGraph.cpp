@@ -54,12 +54,18 @@ bool StartRecordingGraph(std::int64_t& startTime) {
     return true;
 }
 
-void RunRecordingGraph() { g_paused = false; }
+bool RunRecordingGraph() {
+    g_paused = false;
+    return true;
+}
 
 void PauseRecordingGraph() { g_paused = true; }
 
 void StopRecordingGraph() { StopWriter(); }
 
-void ResetRecordingGraph() { StopWriter(); }
+HRESULT ResetRecordingGraph() {
+    StopWriter();
+    return S_OK;
+}
 
 void DestroyRecordingGraph() { StopWriter(); }

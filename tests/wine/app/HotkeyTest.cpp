@@ -12,6 +12,7 @@ namespace {
 using namespace apptest;
 
 constexpr int kStatusControl = 118;
+constexpr int kRecordButton = 1215;
 constexpr int kTestHotkeyId = 7;
 
 class RecorderHotkey : public ::testing::Test {
@@ -61,18 +62,21 @@ TEST_F(RecorderHotkey, APressAsksForAStartAndASecondPressWithinFiveSecondsIsIgno
     const DWORD first = ::GetTickCount();
     ::PostMessageW(run.recorder, WM_HOTKEY, 0, MAKELPARAM(MOD_SHIFT, 'Z'));
     EXPECT_TRUE(StatusBecomes(run.recorder, L"Initialize recording...", 3000)) << Narrow(Status(run.recorder));
-    // No recording graph in this build: the start fails and the session is
-    // idle again, the status cleared.
-    EXPECT_TRUE(StatusBecomes(run.recorder, L"", 5000)) << Narrow(Status(run.recorder));
+    // The recording graph starts: the record button reads "STOP".
+    EXPECT_TRUE(driver::PollUntil(4000, [&] { return driver::GetControlText(run.recorder, kRecordButton) == L"STOP"; }))
+        << Narrow(Status(run.recorder));
     ASSERT_LT(::GetTickCount() - first, 4500u) << "too slow to test the lockout";
+    // Inside the lockout: a counted press would stop at the next tick.
     ::PostMessageW(run.recorder, WM_HOTKEY, 0, MAKELPARAM(MOD_SHIFT, 'Z'));
-    ::Sleep(500);
-    EXPECT_EQ(Status(run.recorder), L"");
+    ::Sleep(1500);
+    EXPECT_EQ(driver::GetControlText(run.recorder, kRecordButton), L"STOP");
+    EXPECT_EQ(Status(run.recorder).rfind(L"Recording: ", 0), 0u) << Narrow(Status(run.recorder));
 
-    // After the five seconds a press counts again.
+    // After the five seconds a press counts again: it stops the recording.
     while (::GetTickCount() - first < 5600) ::Sleep(100);
     ::PostMessageW(run.recorder, WM_HOTKEY, 0, MAKELPARAM(MOD_SHIFT, 'Z'));
-    EXPECT_TRUE(StatusBecomes(run.recorder, L"Initialize recording...", 3000)) << Narrow(Status(run.recorder));
+    EXPECT_TRUE(driver::PollUntil(10000, [&] { return Status(run.recorder).rfind(L"Recording Stopped: ", 0) == 0; }))
+        << Narrow(Status(run.recorder));
     EXPECT_EQ(CloseRecorder(run), 0u);
 }
 
