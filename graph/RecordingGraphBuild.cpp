@@ -283,7 +283,7 @@ bool StartRecordingGraph(std::int64_t& startTime) {
     if (!WriteSettings()) return Fail(std::wstring(L"Cannot write to file ") + SettingsPath);
     Settings.Protocol = 1;
 
-    // Read again: ReadSettings may have changed "VistaAudio".
+    // From the settings just read: the load may have corrected "VistaAudio".
     if (Env().VistaOrLater && Settings.VistaAudio == 1 && SpeakersSampleRate() > 48000u) {
         RefuseSampleRate(SpeakersSampleRate());
         return false;
