@@ -1,0 +1,277 @@
+// fakecall.exe: the call window of an end-to-end recording. A top-level
+// window of class "TConversationForm" titled "Bob", 420 x 250 (no frame, so
+// the window is its client area), showing moving video: a pattern that
+// changes with every frame and the frame number drawn large, plus the frame
+// number as 16 blocks of 16 x 16 pixels along the top rows for machines
+// (white = 1, most significant bit first, read at row 8, x = bit * 16 + 8).
+//
+// It plays the remote party's voice itself through the default speakers
+// (winmm, 48000 Hz stereo): a continuous 440 Hz tone with a 30 ms 2000 Hz
+// click every 5 s, the first 2.5 s after the start. From the moment its own
+// output position (waveOutGetPosition) reaches a click, the window is white
+// for 100 ms (all but the top block row), so the only offset left between
+// flash and click in a recording is the recorder's.
+//
+// Frame numbers count thirtieths of a second since the start, so a recording
+// at 30 fps sees them advance by one per frame.
+//
+// Messages: WM_APP + 1 (wParam = milliseconds) closes the output device for
+// that long and opens it again; the voice's timeline goes on as if it had
+// played on (the clicks stay on their 5 s grid). WM_CLOSE ends the program.
+// Command line: "/seconds N" ends it after N seconds, "/x X /y Y" places it.
+
+#include <windows.h>
+
+#include <mmsystem.h>
+#include <shellapi.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cwchar>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "framework/win/Handles.h"
+
+namespace {
+
+constexpr int kWidth = 420;
+constexpr int kHeight = 250;
+constexpr UINT_PTR kFrameTimer = 1;
+constexpr UINT_PTR kEndTimer = 2;
+constexpr UINT kGapMessage = WM_APP + 1;
+
+constexpr DWORD kRate = 48000;
+constexpr uint64_t kClickPeriod = 5 * kRate;
+constexpr uint64_t kClickOffset = kRate * 5 / 2;
+constexpr uint64_t kClickLength = kRate * 30 / 1000;
+constexpr uint64_t kFlashLength = kRate / 10;
+constexpr int kBuffers = 4;
+constexpr DWORD kBufferFrames = kRate / 50;  // 20 ms each
+
+// The voice: one winmm output stream on its own thread, reopened after a gap.
+class Voice {
+public:
+    ~Voice() { End(); }
+
+    void Begin() { m_thread = std::thread(&Voice::Run, this); }
+    void End() {
+        m_stop = true;
+        if (m_thread.joinable()) m_thread.join();
+    }
+    void Gap(DWORD ms) { m_gapMs = ms; }
+
+    // The voice's sample now playing, on its own timeline; -1 while no
+    // device is open.
+    int64_t PlayingSample() {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (!m_device) return -1;
+        MMTIME t{};
+        t.wType = TIME_SAMPLES;
+        if (::waveOutGetPosition(m_device, &t, sizeof t) != MMSYSERR_NOERROR || t.wType != TIME_SAMPLES) return -1;
+        return static_cast<int64_t>(m_openedAt + t.u.sample);
+    }
+
+private:
+    static int16_t SampleAt(uint64_t n) {
+        const double pi = 3.14159265358979323846;
+        double v = 8000.0 * std::sin(2 * pi * 440.0 * static_cast<double>(n % kRate) / kRate);
+        if (n >= kClickOffset && (n - kClickOffset) % kClickPeriod < kClickLength)
+            v += 12000.0 * std::sin(2 * pi * 2000.0 * static_cast<double>(n % kRate) / kRate);
+        return static_cast<int16_t>(v);
+    }
+
+    void Run() {
+        uint64_t next = 0;  // the voice's next sample to write
+        while (!m_stop) {
+            if (!Open(next)) return;
+            std::vector<int16_t> data(static_cast<size_t>(kBuffers) * kBufferFrames * 2);
+            WAVEHDR headers[kBuffers] = {};
+            for (int i = 0; i < kBuffers; ++i) {
+                headers[i].lpData = reinterpret_cast<LPSTR>(&data[static_cast<size_t>(i) * kBufferFrames * 2]);
+                headers[i].dwBufferLength = kBufferFrames * 4;
+                ::waveOutPrepareHeader(m_device, &headers[i], sizeof(WAVEHDR));
+                headers[i].dwFlags |= WHDR_DONE;
+            }
+            while (!m_stop && m_gapMs == 0) {
+                bool wrote = false;
+                for (auto& h : headers) {
+                    if (!(h.dwFlags & WHDR_DONE)) continue;
+                    auto* out = reinterpret_cast<int16_t*>(h.lpData);
+                    for (DWORD i = 0; i < kBufferFrames; ++i) out[2 * i] = out[2 * i + 1] = SampleAt(next + i);
+                    next += kBufferFrames;
+                    h.dwFlags &= ~static_cast<DWORD>(WHDR_DONE);
+                    ::waveOutWrite(m_device, &h, sizeof(WAVEHDR));
+                    wrote = true;
+                }
+                if (!wrote) ::Sleep(5);
+            }
+            // Closing ends the stream at once: what was queued is not played.
+            const int64_t played = PlayingSample();
+            ::waveOutReset(m_device);
+            for (auto& h : headers) ::waveOutUnprepareHeader(m_device, &h, sizeof(WAVEHDR));
+            {
+                std::lock_guard<std::mutex> lock(m_lock);
+                ::waveOutClose(m_device);
+                m_device = nullptr;
+            }
+            const DWORD gap = m_gapMs.exchange(0);
+            if (m_stop || gap == 0) return;
+            ::Sleep(gap);
+            next = (played >= 0 ? static_cast<uint64_t>(played) : next) + static_cast<uint64_t>(gap) * kRate / 1000;
+        }
+    }
+
+    bool Open(uint64_t at) {
+        WAVEFORMATEX wfx{WAVE_FORMAT_PCM, 2, kRate, kRate * 4, 4, 16, 0};
+        HWAVEOUT device = nullptr;
+        if (::waveOutOpen(&device, WAVE_MAPPER, &wfx, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
+            std::fprintf(stderr, "fakecall: waveOutOpen failed\n");
+            return false;
+        }
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_device = device;
+        m_openedAt = at;
+        return true;
+    }
+
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    std::atomic<DWORD> m_gapMs{0};
+    std::mutex m_lock;  // guards the device handle and its timeline origin
+    HWAVEOUT m_device = nullptr;
+    uint64_t m_openedAt = 0;
+};
+
+Voice g_voice;
+DWORD g_startTick = 0;
+int g_frame = -1;
+bool g_flash = false;
+
+bool FlashingNow() {
+    const int64_t n = g_voice.PlayingSample();
+    if (n < static_cast<int64_t>(kClickOffset)) return false;
+    return static_cast<uint64_t>(n - static_cast<int64_t>(kClickOffset)) % kClickPeriod < kFlashLength;
+}
+
+void Paint(HDC dc) {
+    win::MemoryDC memory(::CreateCompatibleDC(dc));
+    win::Bitmap bitmap(::CreateCompatibleBitmap(dc, kWidth, kHeight));
+    if (!memory || !bitmap) return;
+    win::ScopedSelectObject selectBitmap(memory.Get(), bitmap.Get());
+    HDC m = memory.Get();
+    const int frame = g_frame < 0 ? 0 : g_frame;
+    RECT all{0, 0, kWidth, kHeight};
+    if (g_flash) {
+        win::Brush white(::CreateSolidBrush(RGB(255, 255, 255)));
+        ::FillRect(m, &all, white.Get());
+    } else {
+        // Dark moving stripes whose colour and place change every frame.
+        win::Brush back(::CreateSolidBrush(RGB(20 + frame * 7 % 60, 30, 40 + frame * 3 % 50)));
+        ::FillRect(m, &all, back.Get());
+        win::Brush stripe(::CreateSolidBrush(RGB(40, 90 + frame * 11 % 100, 60)));
+        for (int x = (frame * 6) % 60 - 60; x < kWidth; x += 60) {
+            RECT r{x, 16, x + 20, kHeight};
+            ::FillRect(m, &r, stripe.Get());
+        }
+        win::Font font(::CreateFontW(120, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                     CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+        win::ScopedSelectObject selectFont(m, font.Get());
+        ::SetBkMode(m, TRANSPARENT);
+        ::SetTextColor(m, RGB(230, 230, 120));
+        wchar_t text[16];
+        std::swprintf(text, 16, L"%d", frame);
+        RECT r{0, 40, kWidth, kHeight};
+        ::DrawTextW(m, text, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+    // The machine-readable frame number.
+    win::Brush one(::CreateSolidBrush(RGB(255, 255, 255)));
+    win::Brush zero(::CreateSolidBrush(RGB(0, 0, 0)));
+    for (int bit = 0; bit < 16; ++bit) {
+        RECT r{bit * 16, 0, bit * 16 + 16, 16};
+        ::FillRect(m, &r, (frame >> (15 - bit)) & 1 ? one.Get() : zero.Get());
+    }
+    RECT rest{256, 0, kWidth, 16};
+    ::FillRect(m, &rest, zero.Get());
+    ::BitBlt(dc, 0, 0, kWidth, kHeight, m, 0, 0, SRCCOPY);
+}
+
+void Tick(HWND hwnd) {
+    const int frame = static_cast<int>((::GetTickCount() - g_startTick) * 30ull / 1000);
+    const bool flash = FlashingNow();
+    if (frame == g_frame && flash == g_flash) return;
+    g_frame = frame;
+    g_flash = flash;
+    win::WindowDC dc(hwnd);
+    Paint(dc.Get());
+}
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_PAINT: {
+            win::PaintDC dc(hwnd);
+            Paint(dc.Get());
+            return 0;
+        }
+        case WM_PRINTCLIENT:
+            Paint(reinterpret_cast<HDC>(wParam));
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_TIMER:
+            if (wParam == kFrameTimer) Tick(hwnd);
+            if (wParam == kEndTimer) ::DestroyWindow(hwnd);
+            return 0;
+        case kGapMessage:
+            g_voice.Gap(static_cast<DWORD>(wParam));
+            return 0;
+        case WM_DESTROY:
+            ::PostQuitMessage(0);
+            return 0;
+        default:
+            return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+int Argument(int argc, wchar_t** argv, const wchar_t* name, int fallback) {
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::wcscmp(argv[i], name) == 0) return std::wcstol(argv[i + 1], nullptr, 10);
+    return fallback;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+    int argc = 0;
+    wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    const int seconds = argv ? Argument(argc, argv, L"/seconds", 0) : 0;
+    const int x = argv ? Argument(argc, argv, L"/x", 500) : 500;
+    const int y = argv ? Argument(argc, argv, L"/y", 300) : 300;
+    if (argv) ::LocalFree(argv);
+
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = L"TConversationForm";
+    if (!::RegisterClassW(&wc)) return 1;
+    HWND hwnd = ::CreateWindowExW(0, wc.lpszClassName, L"Bob", WS_POPUP | WS_VISIBLE, x, y, kWidth, kHeight, nullptr,
+                                  nullptr, instance, nullptr);
+    if (!hwnd) return 1;
+    g_startTick = ::GetTickCount();
+    g_voice.Begin();
+    ::SetTimer(hwnd, kFrameTimer, USER_TIMER_MINIMUM, nullptr);
+    if (seconds > 0) ::SetTimer(hwnd, kEndTimer, static_cast<UINT>(seconds) * 1000, nullptr);
+    MSG msg;
+    BOOL got;
+    while ((got = ::GetMessageW(&msg, nullptr, 0, 0)) != 0) {
+        if (got == -1) break;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    g_voice.End();
+    return 0;
+}
