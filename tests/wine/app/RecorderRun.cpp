@@ -1,5 +1,6 @@
 #include "tests/wine/app/RecorderRun.h"
 
+#include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <filesystem>
@@ -58,6 +59,22 @@ void EndLeftovers() {
 void RemoveSettingsFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(std::filesystem::path(SettingsFolder()), ignored);
+}
+
+void PrepareSettings(const std::map<std::string, std::string>& values) {
+    RemoveSettingsFolder();
+    ::CreateDirectoryW(SettingsFolder().c_str(), nullptr);
+    std::string text = ReadAll(driver::ProductFolder() + L"settings_qr_init.ini");
+    std::map<std::string, std::string> all = values;
+    all.emplace("Setup", "1");
+    for (const auto& [key, value] : all) {
+        const std::string line = "\r\n" + key + ": ";
+        const size_t at = text.find(line);
+        ASSERT_NE(at, std::string::npos) << key;
+        const size_t end = text.find("\r\n", at + line.size());
+        text.replace(at + line.size(), end - at - line.size(), value);
+    }
+    ASSERT_TRUE(WriteAll(SettingsFile(), text));
 }
 
 Started StartRecorder(const std::wstring& args, const std::wstring& exe) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 
 #include "tests/wine/driver/Driver.h"
@@ -28,6 +29,10 @@ void EndLeftovers();
 
 // Removes the settings folder, as on a machine where the recorder never ran.
 void RemoveSettingsFolder();
+
+// A settings file made from the shipped init file with these "key: value"
+// lines changed, marked as set up so the recorder keeps it.
+void PrepareSettings(const std::map<std::string, std::string>& values);
 
 // Starts the program (telvane.exe by default, from the product folder; a
 // test variant from the tests folder) and

@@ -18,24 +18,6 @@ using namespace apptest;
 constexpr int kStatus = 118;
 constexpr int kRecord = 1215;
 
-// Sets "key: value" lines of a settings file made from the shipped init file
-// (marked as set up, so the recorder keeps it).
-void PrepareSettings(const std::map<std::string, std::string>& values) {
-    RemoveSettingsFolder();
-    ::CreateDirectoryW(SettingsFolder().c_str(), nullptr);
-    std::string text = ReadAll(driver::ProductFolder() + L"settings_qr_init.ini");
-    std::map<std::string, std::string> all = values;
-    all.emplace("Setup", "1");
-    for (const auto& [key, value] : all) {
-        const std::string line = "\r\n" + key + ": ";
-        const size_t at = text.find(line);
-        ASSERT_NE(at, std::string::npos) << key;
-        const size_t end = text.find("\r\n", at + line.size());
-        text.replace(at + line.size(), end - at - line.size(), value);
-    }
-    ASSERT_TRUE(WriteAll(SettingsFile(), text));
-}
-
 std::string SettingLine(const std::string& key) {
     const std::string text = ReadAll(SettingsFile());
     const size_t at = text.find("\r\n" + key + ": ");

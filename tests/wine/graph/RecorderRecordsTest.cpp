@@ -21,24 +21,6 @@ constexpr int kRecord = 1215;
 
 std::string Narrow8(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-// The shipped init file with these "key: value" lines changed, marked as
-// set up so the recorder keeps it.
-void PrepareSettings(const std::map<std::string, std::string>& values) {
-    RemoveSettingsFolder();
-    ::CreateDirectoryW(SettingsFolder().c_str(), nullptr);
-    std::string text = ReadAll(driver::ProductFolder() + L"settings_qr_init.ini");
-    std::map<std::string, std::string> all = values;
-    all.emplace("Setup", "1");
-    for (const auto& [key, value] : all) {
-        const std::string line = "\r\n" + key + ": ";
-        const size_t at = text.find(line);
-        ASSERT_NE(at, std::string::npos) << key;
-        const size_t end = text.find("\r\n", at + line.size());
-        text.replace(at + line.size(), end - at - line.size(), value);
-    }
-    ASSERT_TRUE(WriteAll(SettingsFile(), text));
-}
-
 std::vector<std::filesystem::path> Recordings(const std::filesystem::path& folder) {
     std::vector<std::filesystem::path> found;
     std::error_code ignored;
