@@ -81,8 +81,13 @@ Started StartRecorder(const std::wstring& args, const std::wstring& exe) {
     Started run;
     // The product runs from the build's product folder; the test variants of
     // the recorder from the tests folder, which holds a copy of the product.
-    const std::wstring folder = exe == L"telvane.exe" ? driver::ProductFolder() : driver::ProgramFolder();
-    run.program = driver::Program::Start(folder + exe, args, folder);
+    // A full path (an installed copy) runs from its own folder.
+    const size_t slash = exe.find_last_of(L'\\');
+    const std::wstring folder = slash != std::wstring::npos ? exe.substr(0, slash + 1)
+                                : exe == L"telvane.exe"     ? driver::ProductFolder()
+                                                            : driver::ProgramFolder();
+    const std::wstring file = slash != std::wstring::npos ? exe.substr(slash + 1) : exe;
+    run.program = driver::Program::Start(folder + file, args, folder);
     // The frame carries the title "Quorra" too while the splash shows: the
     // recorder window is the dialog, ready once it is shown.
     if (run.program) {

@@ -35,7 +35,7 @@ void RemoveSettingsFolder();
 void PrepareSettings(const std::map<std::string, std::string>& values);
 
 // Starts the program (telvane.exe by default, from the product folder; a
-// test variant from the tests folder) and
+// test variant from the tests folder; a full path from its own folder) and
 // waits for the recorder window "Quorra"; null window on timeout.
 struct Started {
     driver::Program program;

@@ -1,0 +1,276 @@
+// End-to-end recordings of a call: the real telvane.exe records the fake
+// call (fakecall.exe, the window "Bob" with its voice on the speakers) while
+// the local party's 1000 Hz tone plays into the microphone from Linux
+// (run_call.sh). Each case leaves in tests\e2e\<case>\ the recording
+// ("call.wmv"), what the test measured ("times.json": how long the graph
+// ran, by the notifications the recorder sent to the test's own
+// "QrRestore" window) and a screenshot of the desktop during the call;
+// check_call.py then reads the recording from Linux.
+//
+// The recording starts through the hotkey, pauses and resumes through
+// "&Pause" and stops through the RECORD button, as a user does it. The
+// fake call closes its output device for a while in the middle ("the remote
+// party goes quiet"), which only the silence helper bridges.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/wine/app/RecorderRun.h"
+#include "tests/wine/e2e/NotificationClock.h"
+#include "tests/wine/fakecall/Programs.h"
+#include "winetest/dshowfilters/TestAudioDevices.h"
+
+namespace {
+
+using namespace apptest;
+
+constexpr int kStatus = 118;
+constexpr int kRecord = 1215;
+constexpr int kPauseCommand = 32974;
+constexpr UINT kGapMessage = WM_APP + 1;  // the fake call's playback gap, wParam ms
+constexpr int kCallX = 100, kCallY = 100, kCallWidth = 420, kCallHeight = 250;
+constexpr wchar_t kDeviceName[] = L"Telvane Test Line In";
+
+struct CallCase {
+    const char* name;
+    std::map<std::string, std::string> settings;
+    double firstRunS;   // from the start to the pause (or the stop)
+    double pauseS;      // 0: no pause
+    double secondRunS;  // after the resume
+    double gapAtS;      // when the fake call closes its device, from the start; 0: never
+    double gapS;
+    bool silenceHelper;              // false: a window titled "Silence" stands in, so none plays
+    bool device = false;             // the stand-in capture device is registered under kDeviceName
+    std::wstring installedAt = L"";  // empty: the build's product folder
+};
+
+std::string Narrow8(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+std::map<std::string, std::string> With(std::map<std::string, std::string> base,
+                                        const std::map<std::string, std::string>& changes) {
+    for (const auto& [key, value] : changes) base[key] = value;
+    return base;
+}
+
+// The capture region is the call window; the recorder sits away from it.
+std::map<std::string, std::string> CallSettings(const std::filesystem::path& folder) {
+    return {{"Recording Folder", Narrow8(folder.wstring())},
+            {"xTop", std::to_string(kCallX)},
+            {"yTop", std::to_string(kCallY)},
+            {"xBottom", std::to_string(kCallX + kCallWidth)},
+            {"yBottom", std::to_string(kCallY + kCallHeight)},
+            {"Frame Rate", "30.00"},
+            {"Video Bitrate", "800"},
+            {"Audio Bitrate", "64"},
+            {"Bitcount", "32"},
+            {"Position", "900,700"},
+            {"Max File Time", "0"},
+            {"VistaAudio", "1"},
+            {"Dual Audio", "1"},
+            {"Audio Source1", "Microphone"},
+            {"Audio Output1", "Capture"}};
+}
+
+// A window titled "Silence" on a thread of the test: the recorder takes it
+// for the silence helper and starts none, so nothing renders to the
+// speakers while the fake call is quiet.
+class SilenceDecoy {
+public:
+    void Open() {
+        m_thread = std::thread([this] {
+            HWND w =
+                ::CreateWindowExW(0, L"STATIC", L"Silence", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+            m_threadId = ::GetCurrentThreadId();
+            m_window = w;
+            MSG msg;
+            while (w && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                if (msg.message == WM_APP) break;
+                ::DispatchMessageW(&msg);
+            }
+            if (w) ::DestroyWindow(w);
+        });
+        driver::PollUntil(5000, [this] { return m_window.load() != nullptr; });
+    }
+    ~SilenceDecoy() {
+        if (!m_thread.joinable()) return;
+        ::PostThreadMessageW(m_threadId.load(), WM_APP, 0, 0);
+        m_thread.join();
+    }
+
+private:
+    std::thread m_thread;
+    std::atomic<HWND> m_window{nullptr};
+    std::atomic<DWORD> m_threadId{0};
+};
+
+std::vector<std::filesystem::path> Recordings(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> found;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
+        if (entry.path().extension() == L".wmv") found.push_back(entry.path());
+    return found;
+}
+
+void WaitSeconds(double seconds) { ::Sleep(static_cast<DWORD>(seconds * 1000)); }
+
+// The installed copy: the product folder copied as an installer puts it.
+std::wstring Install(const std::wstring& to) {
+    std::error_code error;
+    std::filesystem::remove_all(to, error);
+    std::filesystem::create_directories(to, error);
+    std::filesystem::copy(driver::ProductFolder(), to, std::filesystem::copy_options::recursive, error);
+    return error ? std::wstring() : to + L"\\telvane.exe";
+}
+
+void Record(const CallCase& c) {
+    EndLeftovers();
+    const std::filesystem::path out(driver::ProgramFolder() + L"e2e\\" + std::wstring(c.name, c.name + strlen(c.name)));
+    const std::filesystem::path folder = out / L"recordings";
+    std::error_code ignored;
+    std::filesystem::remove_all(out, ignored);
+    ASSERT_TRUE(std::filesystem::create_directories(folder));
+    PrepareSettings(c.settings);
+    if (c.device) {
+        winetest::RemoveTestAudioDevices();
+        ASSERT_EQ(winetest::AddTestAudioDevice(kDeviceName, {}), S_OK);
+    }
+
+    NotificationClock clock;
+    ASSERT_TRUE(clock.Open());
+    SilenceDecoy decoy;
+    if (!c.silenceHelper) decoy.Open();
+    const double total = c.firstRunS + c.pauseS + c.secondRunS;
+    win::Handle call =
+        StartProgram(BesideTest(L"fakecall.exe"), L"/x " + std::to_wstring(kCallX) + L" /y " + std::to_wstring(kCallY) +
+                                                      L" /seconds " + std::to_wstring(static_cast<int>(total) + 60));
+    ASSERT_TRUE(call);
+    HWND bob = WaitForWindow(L"TConversationForm", L"Bob", 10000);
+    ASSERT_NE(bob, nullptr);
+
+    std::wstring exe = L"telvane.exe";
+    if (!c.installedAt.empty()) {
+        exe = Install(c.installedAt);
+        ASSERT_FALSE(exe.empty());
+    }
+    Started run = StartRecorder(L"", exe);
+    ASSERT_NE(run.recorder, nullptr);
+    WaitForDeferredInit();
+    if (c.silenceHelper && c.settings.at("VistaAudio") == "1") {
+        ASSERT_TRUE(driver::PollUntil(20000, [] { return driver::FindTopWindow(L"Silence") != nullptr; }));
+    }
+    ::SetWindowPos(bob, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    // The hotkey: the start is carried out at the next tick.
+    ::PostMessageW(run.recorder, WM_HOTKEY, 0, MAKELPARAM(MOD_SHIFT, 'Z'));
+    if (!driver::PollUntil(20000, [&] { return driver::GetControlText(run.recorder, kRecord) == L"STOP"; })) {
+        driver::SaveScreenshot(nullptr, (out / L"not_started.png").wstring());
+        FAIL() << "the recording did not start: " << Narrow(driver::GetControlText(run.recorder, kStatus));
+    }
+    const double started = CounterSeconds();
+    auto at = [&](double s) {
+        const double wait = started + s - CounterSeconds();
+        if (wait > 0) WaitSeconds(wait);
+    };
+    if (c.gapAtS > 0 && c.gapAtS < c.firstRunS) {
+        at(c.gapAtS);
+        ::PostMessageW(bob, kGapMessage, static_cast<WPARAM>(c.gapS * 1000), 0);
+    }
+    at(c.firstRunS / 2);
+    driver::SaveScreenshot(nullptr, (out / L"desktop.png").wstring());
+    at(c.firstRunS);
+    if (c.pauseS > 0) {
+        ::PostMessageW(run.recorder, WM_COMMAND, kPauseCommand, 0);
+        EXPECT_TRUE(driver::PollUntil(3000, [&] {
+            return driver::GetControlText(run.recorder, kStatus).rfind(L"Paused: ", 0) == 0;
+        })) << Narrow(driver::GetControlText(run.recorder, kStatus));
+        at(c.firstRunS + c.pauseS);
+        ::PostMessageW(run.recorder, WM_COMMAND, kPauseCommand, 0);
+        at(total);
+    }
+    ASSERT_TRUE(driver::ClickControl(run.recorder, kRecord));
+    std::wstring status;
+    EXPECT_TRUE(driver::PollUntil(15000, [&] {
+        status = driver::GetControlText(run.recorder, kStatus);
+        return status.rfind(L"Recording Stopped: ", 0) == 0;
+    })) << Narrow(status);
+    EXPECT_EQ(driver::GetControlText(run.recorder, kRecord), L"RECORD");
+    EXPECT_EQ(CloseRecorder(run), 0u);
+    EndProgram(call, bob);
+    if (c.device) winetest::RemoveTestAudioDevices();
+
+    const std::vector<Notification> received = clock.Received();
+    const double ran = GraphRunningSeconds(received);
+    std::printf("the graph ran %.3f s (%zu notifications)\n", ran, received.size());
+    EXPECT_EQ(received.size(), c.pauseS > 0 ? 10u : 5u);
+    const std::vector<std::filesystem::path> found = Recordings(folder);
+    ASSERT_EQ(found.size(), 1u);
+    std::filesystem::copy_file(found[0], out / L"call.wmv");
+    std::ofstream times(out / L"times.json");
+    char text[256];
+    std::snprintf(text, sizeof text, "{\"ran\": %.3f, \"pause\": %.1f, \"gap\": %.1f, \"fps\": 30}\n", ran, c.pauseS,
+                  c.gapAtS > 0 ? c.gapS : 0.0);
+    times << text;
+    EndLeftovers();
+}
+
+CallCase Case(const char* name, const std::map<std::string, std::string>& changes, double first, double pause,
+              double second, double gapAt, double gap, bool silence) {
+    const std::filesystem::path folder(driver::ProgramFolder() + L"e2e\\" + std::wstring(name, name + strlen(name)) +
+                                       L"\\recordings");
+    return {name, With(CallSettings(folder), changes), first, pause, second, gapAt, gap, silence};
+}
+
+// The call as the product records it: the filter path with dual audio,
+// 20 s, a 5 s pause, 10 s more; the remote party quiet for 5 s in the first
+// part, bridged by the silence helper.
+TEST(CallRecording, FilterPathDualAudioWithPauseAndQuietRemote) {
+    Record(Case("filter_dual", {}, 20, 5, 10, 8, 5, true));
+}
+
+// No silence helper: while the remote party is quiet nothing renders to the
+// speakers, the loopback delivers nothing and the filter waits for it.
+TEST(CallRecording, WithoutTheSilenceHelperTheQuietRemoteIsLost) {
+    Record(Case("no_silence", {}, 14, 0, 0, 4, 5, false));
+}
+
+TEST(CallRecording, AudioOnly) { Record(Case("audio_only", {{"Audio Only", "1"}}, 6, 0, 0, 0, 0, true)); }
+
+TEST(CallRecording, VideoOnly) { Record(Case("video_only", {{"Video Only", "1"}}, 6, 0, 0, 0, 0, true)); }
+
+// The device path: a capture device (the stand-in, reading the default
+// capture endpoint, which run_call.sh makes the speakers' monitor for this
+// case) in place of the filter.
+TEST(CallRecording, DevicePath) {
+    CallCase c = Case("device_path",
+                      {{"VistaAudio", "0"},
+                       {"Dual Audio", "0"},
+                       {"Audio Source1", ""},
+                       {"Audio Output1", ""},
+                       {"Audio Source", Narrow8(kDeviceName)},
+                       {"Audio Output", "Capture"}},
+                      6, 0, 0, 0, 0, true);
+    c.device = true;
+    Record(c);
+}
+
+// scripts/soak.sh: ten minutes of the call, without a pause.
+TEST(CallRecording, DISABLED_Soak) { Record(Case("soak", {}, 600, 0, 0, 0, 0, true)); }
+
+// scripts/demo.sh: 15 s of the call recorded by a copy installed in
+// Program Files.
+TEST(CallRecording, DISABLED_Demo) {
+    CallCase c = Case("demo", {}, 15, 0, 0, 0, 0, true);
+    c.installedAt = L"C:\\Program Files\\Telvane";
+    Record(c);
+}
+
+}  // namespace

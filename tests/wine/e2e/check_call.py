@@ -1,0 +1,249 @@
+#!/usr/bin/env python3
+"""Checks an end-to-end call recording from the outside, with ffprobe and ffmpeg.
+
+  check_call.py <case folder> [options]
+
+The folder holds "call.wmv" and "times.json", in which the Wine test wrote
+how long the graph ran ("ran", seconds, the pause excluded), the pause and
+the fake call's playback gap. Always checked: one audio and one video
+stream (unless --audio-streams / --video-streams say otherwise) and a
+duration within 0.5 s of the graph's running time. With a video stream:
+the fake call's frame numbers (16 blocks along the top row) increase with
+no step above two frame periods, except one step for the pause; with both
+streams, audio and video durations within 40 ms (or, with --lost-gap,
+the audio short by the playback gap). Options:
+  --width W --height H --fps F   the picture
+  --channels C --bits B          the sound's format
+  --tones HZ [HZ ...]            each tone's Goertzel share of the energy above 0.1
+  --sync                         each white flash's first frame within one frame
+                                 period plus 10 ms of its 2000 Hz click
+  --drift                        with --sync: the last flash/click offset within one
+                                 frame period of the first
+  --lost-gap                     the recording lacks the gap's sound: the audio is
+                                 shorter than the video by the gap, within 0.5 s
+One decoded frame is saved as "frame.png" in the folder. Exit code 0 when
+every check passes, 1 when one fails ("FAIL: ..."), 2 when the file cannot
+be read.
+"""
+
+import argparse
+import json
+import math
+import os
+import struct
+import subprocess
+import sys
+
+# The writer stores the screen's bottom-up rows uncompressed, which ffmpeg
+# reads from an ASF file as they lie.
+UPRIGHT = "vflip"
+CLICK_HZ = 2000
+CLICK_WINDOW_S = 0.005
+
+
+def run(args):
+    result = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=False)
+    if result.returncode != 0:
+        raise RuntimeError("%s failed: %s" % (args[0], result.stderr.decode(errors="replace").strip()))
+    return result.stdout
+
+
+def probe(path):
+    return json.loads(run(["ffprobe", "-v", "error", "-show_format", "-show_streams", "-of", "json", path]))
+
+
+def video_frames(path, width, height):
+    """(presentation time, gray bytes) of every decoded frame, none dropped or repeated."""
+    times = [float(t) for t in run(["ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+                                    "frame=best_effort_timestamp_time", "-of", "csv=p=0", path]).decode().split()
+             if t and t != "N/A"]
+    raw = run(["ffmpeg", "-v", "error", "-i", path, "-map", "0:v:0", "-fps_mode", "passthrough", "-vf", UPRIGHT, "-f",
+               "rawvideo", "-pix_fmt", "gray", "-"])
+    size = width * height
+    pictures = [raw[i:i + size] for i in range(0, len(raw) - size + 1, size)]
+    return list(zip(times, pictures))
+
+
+def frame_number(picture, width):
+    value = 0
+    for bit in range(16):
+        value = (value << 1) | (1 if picture[8 * width + bit * 16 + 8] >= 128 else 0)
+    return value
+
+
+def is_flash(picture, width, height):
+    """White below the block row: sampled on a coarse grid."""
+    samples = [picture[y * width + x] for y in range(24, height, 8) for x in range(0, width, 8)]
+    return sum(samples) / len(samples) > 200
+
+
+def decode_audio(path):
+    raw = run(["ffmpeg", "-v", "error", "-i", path, "-map", "0:a:0", "-f", "s16le", "-acodec", "pcm_s16le", "-ac",
+               "1", "-"])
+    count = len(raw) // 2
+    return struct.unpack("<%dh" % count, raw[:count * 2])
+
+
+def goertzel_power(x, k, n):
+    coeff = 2.0 * math.cos(2.0 * math.pi * k / n)
+    s1 = s2 = 0.0
+    for v in x:
+        s1, s2 = v + coeff * s1 - s2, s1
+    return s1 * s1 + s2 * s2 - coeff * s1 * s2
+
+
+def tone_share(samples, rate, hz):
+    """Share of the energy within hz +- 2 Hz, over one-second blocks (1 Hz bins)."""
+    band = total = 0.0
+    for start in range(0, len(samples) - rate + 1, rate):
+        x = samples[start:start + rate]
+        total += sum(v * v for v in x)
+        band += sum(2.0 * goertzel_power(x, k, rate) / rate for k in range(int(hz) - 2, int(hz) + 3))
+    return band / total if total else 0.0
+
+
+def click_times(samples, rate, start):
+    """Onsets of the 2000 Hz clicks: 5 ms windows whose energy there passes a quarter of the loudest."""
+    n = int(rate * CLICK_WINDOW_S)
+    k = CLICK_HZ * n / rate
+    powers = [goertzel_power(samples[i:i + n], k, n) for i in range(0, len(samples) - n + 1, n)]
+    if not powers:
+        return []
+    threshold = max(powers) / 4
+    onsets, last = [], -1e9
+    for i, p in enumerate(powers):
+        t = start + i * n / rate
+        if p > threshold:
+            if t - last > 1.0:
+                onsets.append(t)
+            last = t
+    return onsets
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("folder")
+    parser.add_argument("--audio-streams", type=int, default=1)
+    parser.add_argument("--video-streams", type=int, default=1)
+    parser.add_argument("--width", type=int)
+    parser.add_argument("--height", type=int)
+    parser.add_argument("--fps", type=float, default=30.0)
+    parser.add_argument("--channels", type=int)
+    parser.add_argument("--bits", type=int)
+    parser.add_argument("--tones", type=float, nargs="*", default=[])
+    parser.add_argument("--sync", action="store_true")
+    parser.add_argument("--drift", action="store_true")
+    parser.add_argument("--lost-gap", action="store_true")
+    args = parser.parse_args()
+
+    path = os.path.join(args.folder, "call.wmv")
+    try:
+        with open(os.path.join(args.folder, "times.json")) as f:
+            times = json.load(f)
+        info = probe(path)
+    except (RuntimeError, OSError, ValueError) as e:
+        print("FAIL: cannot read the case in %s: %s" % (args.folder, e))
+        return 2
+    failures = []
+
+    def check(ok, text):
+        print(("ok: " if ok else "FAIL: ") + text)
+        if not ok:
+            failures.append(text)
+
+    fmt = info.get("format", {})
+    streams = info.get("streams", [])
+    print("file: %s, %s bytes, %s; the graph ran %.3f s" % (path, fmt.get("size"), fmt.get("format_name"),
+                                                            times["ran"]))
+    for s in streams:
+        print("stream %s: %s %s %s" % (s.get("index"), s.get("codec_type"), s.get("codec_name"),
+                                       "%sx%s" % (s.get("width"), s.get("height")) if s.get("codec_type") == "video"
+                                       else "%s Hz %s ch" % (s.get("sample_rate"), s.get("channels"))))
+    kinds = [s.get("codec_type") for s in streams]
+    for kind, expected in (("audio", args.audio_streams), ("video", args.video_streams)):
+        check(kinds.count(kind) == expected, "%d %s stream(s), expected %d" % (kinds.count(kind), kind, expected))
+    duration = float(fmt.get("duration", "nan"))
+    check(abs(duration - times["ran"]) <= 0.5,
+          "duration %.3f s within 0.5 s of the graph's %.3f s" % (duration, times["ran"]))
+    audio = next((s for s in streams if s.get("codec_type") == "audio"), None)
+    video = next((s for s in streams if s.get("codec_type") == "video"), None)
+    period = 1.0 / args.fps
+    try:
+        video_duration = frames = None
+        if video is not None:
+            width, height = int(video["width"]), int(video["height"])
+            if args.width is not None:
+                check((width, height) == (args.width, args.height),
+                      "picture %dx%d, expected %dx%d" % (width, height, args.width, args.height))
+            declared = [float(v) for v in video.get("r_frame_rate", "0/1").split("/")]
+            check(declared[1] and abs(declared[0] / declared[1] - args.fps) < 0.01,
+                  "declared frame rate %s, expected %.2f" % (video.get("r_frame_rate"), args.fps))
+            frames = video_frames(path, width, height)
+            video_duration = frames[-1][0] - frames[0][0] + period if frames else 0.0
+            expected_frames = (times["ran"]) * args.fps
+            print("video: %d frames (%.0f expected from the running time), %.3f s" %
+                  (len(frames), expected_frames, video_duration))
+            numbers = [frame_number(p, width) for _, p in frames]
+            steps = [b - a for a, b in zip(numbers, numbers[1:])]
+            long_steps = [(i, s) for i, s in enumerate(steps) if s > 2 or s < 0]
+            pause_steps = round(times["pause"] * args.fps)
+            allowed = 1 if times["pause"] else 0
+            print("frame numbers %d..%d, steps: %s" % (numbers[0], numbers[-1],
+                                                      {s: steps.count(s) for s in sorted(set(steps))}))
+            check(len(long_steps) <= allowed and all(abs(s - pause_steps) <= 2 * args.fps for _, s in long_steps),
+                  "frame numbers increase without a step above two frames%s (long steps: %s)" %
+                  (" but the pause's" if allowed else "", long_steps[:5]))
+            if frames:
+                run(["ffmpeg", "-v", "error", "-y", "-ss", "%.3f" % (duration / 2), "-i", path, "-frames:v", "1",
+                     "-vf", UPRIGHT, "-pix_fmt", "rgb24", os.path.join(args.folder, "frame.png")])
+        if audio is not None:
+            rate, channels = int(audio["sample_rate"]), int(audio["channels"])
+            bits = int(audio.get("bits_per_sample") or audio.get("bits_per_raw_sample") or 0)
+            if args.channels is not None:
+                check(channels == args.channels, "audio channels %d, expected %d" % (channels, args.channels))
+            if args.bits is not None:
+                check(bits == args.bits, "audio %d-bit, expected %d" % (bits, args.bits))
+            samples = decode_audio(path)
+            audio_start = float(audio.get("start_time", 0))
+            audio_duration = len(samples) / rate
+            print("audio: %d frames at %d Hz, %.3f s from %.3f s" % (len(samples), rate, audio_duration,
+                                                                    audio_start))
+            for hz in args.tones:
+                share = tone_share(samples, rate, hz)
+                check(share > 0.1, "%.0f Hz energy share %.4f above 0.1" % (hz, share))
+            if video_duration is not None:
+                difference = video_duration - audio_duration
+                if args.lost_gap:
+                    check(abs(difference - times["gap"]) <= 0.5, "audio %.3f s shorter than the video, the gap %.1f s"
+                          % (difference, times["gap"]))
+                else:
+                    check(abs(difference) <= 0.040, "audio and video durations differ by %.3f s (at most 0.040)"
+                          % difference)
+            if args.sync and frames:
+                flashes = [t for (t, p), (_, q) in zip(frames[1:], frames)
+                           if is_flash(p, width, height) and not is_flash(q, width, height)]
+                clicks = click_times(samples, rate, audio_start)
+                print("flashes at %s" % ["%.3f" % t for t in flashes])
+                print("clicks at  %s" % ["%.3f" % t for t in clicks])
+                check(len(flashes) >= 3 and len(flashes) == len(clicks),
+                      "%d flashes and %d clicks" % (len(flashes), len(clicks)))
+                offsets = [f - min(clicks, key=lambda c, f=f: abs(c - f)) for f in flashes] if clicks else []
+                print("flash - click: %s ms" % ["%+.0f" % (o * 1000) for o in offsets])
+                limit = period + 0.010
+                check(bool(offsets) and all(abs(o) <= limit for o in offsets),
+                      "every flash within %.0f ms of its click" % (limit * 1000))
+                if args.drift and offsets:
+                    drift = offsets[-1] - offsets[0]
+                    check(abs(drift) <= period, "flash/click drift %+.0f ms from the first click to the last "
+                          "(at most one frame period)" % (drift * 1000))
+    except RuntimeError as e:
+        check(False, str(e))
+    if failures:
+        print("%d check(s) failed" % len(failures))
+        return 1
+    print("all checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

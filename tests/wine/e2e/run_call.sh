@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Runs the end-to-end recording program under Wine with the local party's
+# voice: a 1000 Hz tone played from Linux into the microphone sink for as
+# long as the program runs.
+#   run_call.sh <program.exe> [--source <PulseAudio source>] [program args...]
+# --source makes that source PulseAudio's default capture endpoint while the
+# program runs (the device case records the speakers' monitor through it).
+set -euo pipefail
+program=$1
+shift
+source=""
+if [ "${1:-}" = "--source" ]; then
+    source=$2
+    shift 2
+fi
+if [ -z "${TELVANE_WINE_ENV:-}" ]; then
+    build=$(cd "$(dirname "$program")" && pwd)
+    while [ "$build" != "/" ] && [ ! -f "$build/CMakeCache.txt" ]; do build=$(dirname "$build"); done
+    exec "$(dirname "$0")/../../../scripts/wine-env.sh" "$build" bash "$0" "$program" ${source:+--source "$source"} "$@"
+fi
+
+previous=$(pactl info | sed -n 's/^Default Source: //p')
+if [ -n "$source" ]; then pactl set-default-source "$source"; fi
+sox -q -n -r 48000 -c 2 -b 16 -e signed -t raw - synth 3600 sine 1000 vol 0.25 |
+    pacat --device=micsink --rate=48000 --channels=2 --format=s16le --latency-msec=20 &
+voice=$!
+finish() {
+    kill "$voice" 2>/dev/null || true
+    wait "$voice" 2>/dev/null || true
+    if [ -n "$previous" ]; then pactl set-default-source "$previous" || true; fi
+}
+trap finish EXIT
+wine "$program" "$@"
