@@ -16,6 +16,21 @@
 // controls handed out here keep it in the prefix's registry instead
 // (HKCU\Software\Telvane\WineTest\EndpointMute, one DWORD per endpoint
 // id), so a mute set in one process is read by every other one.
+//
+// Windows delivers loopback packets only while the audio engine mixes for
+// the endpoint, that is while at least one render stream on it (of any
+// process) is started; PulseAudio's monitor never stops. So the render
+// clients handed out here count their started streams, from Start to Stop
+// or their release, in a table shared by every process of the prefix
+// (RenderStreams.h), under the sink they play into: an endpoint's friendly
+// name, or for Wine's default endpoint "PulseAudio" (which follows
+// PulseAudio's default sink) the value "DefaultSink" (default "Speakers").
+// winmm's and DirectSound's streams come through here as well: Wine builds
+// them on this enumerator. The loopback capture service passes only the
+// monitor's packets captured (by their qpcPosition) while a stream on the
+// monitored sink ("Monitor of X" monitors X) was started, and releases the
+// others unread, as Windows never produced them. Nothing is ever added:
+// what passes is the monitor's own packet.
 
 #include <windows.h>
 
@@ -34,6 +49,7 @@
 #include "framework/base/ComPtr.h"
 #include "framework/dshow/Registration.h"
 #include "framework/win/Handles.h"
+#include "winetest/wineloopback/RenderStreams.h"
 
 namespace {
 
@@ -74,21 +90,57 @@ private:
     std::atomic<long> m_refs{1};
 };
 
-std::wstring LoopbackSourceName() {
-    std::wstring name = L"Monitor of Speakers";
+// A string under HKCU\Software\Telvane\WineTest, or `fallback`.
+std::wstring WineTestSetting(const wchar_t* name, const wchar_t* fallback) {
+    std::wstring result = fallback;
     win::RegKey key;
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Telvane\\WineTest", 0, KEY_READ, key.Put()) == ERROR_SUCCESS) {
         wchar_t value[256];
         DWORD bytes = sizeof value - sizeof(wchar_t);
         DWORD type = 0;
-        if (::RegQueryValueExW(key.Get(), L"LoopbackSource", nullptr, &type, reinterpret_cast<BYTE*>(value), &bytes) ==
+        if (::RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value), &bytes) ==
                 ERROR_SUCCESS &&
             type == REG_SZ) {
             value[bytes / sizeof(wchar_t)] = L'\0';
-            name = value;
+            result = value;
         }
     }
+    return result;
+}
+
+// The platform's PulseAudio server has the null sinks "Speakers" (its
+// default) and "Microphone"; loopback is served from the speakers' monitor.
+std::wstring LoopbackSourceName() { return WineTestSetting(L"LoopbackSource", L"Monitor of Speakers"); }
+std::wstring DefaultSinkName() { return WineTestSetting(L"DefaultSink", L"Speakers"); }
+
+std::wstring FriendlyName(IMMDevice* device) {
+    ComPtr<IPropertyStore> props;
+    if (FAILED(device->OpenPropertyStore(STGM_READ, &props))) return {};
+    PROPVARIANT value;
+    ::PropVariantInit(&value);
+    std::wstring name;
+    if (SUCCEEDED(props->GetValue(kFriendlyName, &value)) && value.vt == VT_LPWSTR && value.pwszVal)
+        name = value.pwszVal;
+    ::PropVariantClear(&value);
     return name;
+}
+
+std::wstring EndpointId(IMMDevice* device) {
+    win::CoTaskMemPtr<wchar_t> id;
+    if (FAILED(device->GetId(id.Put())) || !id.Get()) return {};
+    return id.Get();
+}
+
+// The sink a render endpoint plays into. Wine's default endpoint (named
+// "PulseAudio", with an id of its own) is not one of the named endpoints
+// but follows PulseAudio's default sink.
+std::wstring SinkOf(IMMDevice* device, IMMDeviceEnumerator* enumerator) {
+    ComPtr<IMMDevice> fallback;
+    if (SUCCEEDED(enumerator->GetDefaultAudioEndpoint(eRender, eConsole, &fallback))) {
+        const std::wstring id = EndpointId(device);
+        if (!id.empty() && id == EndpointId(fallback.Get())) return DefaultSinkName();
+    }
+    return FriendlyName(device);
 }
 
 HRESULT FindCaptureEndpoint(IMMDeviceEnumerator* inner, const std::wstring& name, IMMDevice** found) {
@@ -100,14 +152,7 @@ HRESULT FindCaptureEndpoint(IMMDeviceEnumerator* inner, const std::wstring& name
     for (UINT i = 0; i < count; ++i) {
         ComPtr<IMMDevice> device;
         if (FAILED(devices->Item(i, &device))) continue;
-        ComPtr<IPropertyStore> props;
-        if (FAILED(device->OpenPropertyStore(STGM_READ, &props))) continue;
-        PROPVARIANT value;
-        ::PropVariantInit(&value);
-        bool match =
-            SUCCEEDED(props->GetValue(kFriendlyName, &value)) && value.vt == VT_LPWSTR && name == value.pwszVal;
-        ::PropVariantClear(&value);
-        if (match) {
+        if (FriendlyName(device.Get()) == name) {
             *found = device.Detach();
             return S_OK;
         }
@@ -115,12 +160,99 @@ HRESULT FindCaptureEndpoint(IMMDeviceEnumerator* inner, const std::wstring& name
     return E_NOTFOUND;
 }
 
+// The sink a loopback source listens to: "Monitor of X" monitors the sink
+// X. Another kind of source hears no render stream; it is gated by the
+// sink of the endpoint that was opened for loopback.
+std::wstring MonitoredSink(const std::wstring& source, const std::wstring& endpointSink) {
+    const std::wstring prefix = L"Monitor of ";
+    return source.compare(0, prefix.size(), prefix) == 0 ? source.substr(prefix.size()) : endpointSink;
+}
+
+// The capture service of a loopback client: the monitor's own, passing only
+// the packets captured while a render stream on the monitored sink was
+// started. The others are released unread: Windows never produced them.
+class GatedCaptureClient : public Object<IAudioCaptureClient> {
+public:
+    GatedCaptureClient(IAudioCaptureClient* inner, std::wstring sink) : m_inner(inner), m_sink(std::move(sink)) {}
+
+    HRESULT STDMETHODCALLTYPE GetBuffer(BYTE** data, UINT32* frames, DWORD* flags, UINT64* devicePosition,
+                                        UINT64* qpcPosition) override {
+        if (!data || !frames || !flags) return E_POINTER;
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (m_holding) return AUDCLNT_E_OUT_OF_ORDER;
+        HRESULT hr = NextRendered(data, frames, flags, devicePosition, qpcPosition);
+        m_holding = hr == S_OK;
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE ReleaseBuffer(UINT32 frames) override {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (!m_holding) return frames == 0 ? S_OK : AUDCLNT_E_OUT_OF_ORDER;
+        HRESULT hr = m_inner->ReleaseBuffer(frames);
+        if (SUCCEEDED(hr)) m_holding = false;
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE GetNextPacketSize(UINT32* frames) override {
+        if (!frames) return E_POINTER;
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (m_holding) return m_inner->GetNextPacketSize(frames);
+        BYTE* data = nullptr;
+        UINT32 next = 0;
+        DWORD flags = 0;
+        HRESULT hr = NextRendered(&data, &next, &flags, nullptr, nullptr);
+        if (FAILED(hr)) return hr;
+        *frames = 0;
+        if (hr != S_OK) return S_OK;
+        // Releasing none of it leaves the packet first in line for GetBuffer.
+        if (FAILED(hr = m_inner->ReleaseBuffer(0))) return hr;
+        *frames = next;
+        return S_OK;
+    }
+
+private:
+    // Holds the monitor's first packet captured while the sink was rendered
+    // to, releasing the ones before it; AUDCLNT_S_BUFFER_EMPTY when none is
+    // there yet.
+    HRESULT NextRendered(BYTE** data, UINT32* frames, DWORD* flags, UINT64* devicePosition, UINT64* qpcPosition) {
+        // A full capture buffer holds a few hundred packets; the bound only
+        // keeps a misbehaving monitor from holding the caller forever.
+        for (int skipped = 0; skipped < 4096; ++skipped) {
+            UINT64 captured = 0;
+            HRESULT hr = m_inner->GetBuffer(data, frames, flags, devicePosition, &captured);
+            if (hr == AUDCLNT_S_BUFFER_EMPTY) {
+                *data = nullptr;
+                *frames = 0;
+            }
+            if (hr != S_OK) return hr;
+            if (render_streams::RenderedAt(m_sink, captured)) {
+                if (qpcPosition) *qpcPosition = captured;
+                return S_OK;
+            }
+            if (FAILED(hr = m_inner->ReleaseBuffer(*frames))) return hr;
+        }
+        *data = nullptr;
+        *frames = 0;
+        *flags = 0;
+        return AUDCLNT_S_BUFFER_EMPTY;
+    }
+
+    ComPtr<IAudioCaptureClient> m_inner;
+    const std::wstring m_sink;
+    std::mutex m_lock;       // one caller at a time between a peek and its release
+    bool m_holding = false;  // the caller has a packet out; under m_lock
+};
+
 // The audio client of a render endpoint: itself until a loopback
-// Initialize, then the capture endpoint's client.
+// Initialize, then the capture endpoint's client. As a render client it
+// counts its started stream in the prefix's table, under the sink it plays
+// into.
 class LoopbackClient : public Object<IAudioClient> {
 public:
-    LoopbackClient(IAudioClient* render, IMMDeviceEnumerator* enumerator)
-        : m_render(render), m_enumerator(enumerator) {}
+    LoopbackClient(IAudioClient* render, IMMDeviceEnumerator* enumerator, std::wstring sink)
+        : m_render(render), m_enumerator(enumerator), m_sink(std::move(sink)) {}
+    ~LoopbackClient() override {
+        // Wine's stream ends with its last reference: so does its count.
+        if (m_counted.exchange(false)) render_streams::Stopped(m_sink);
+    }
 
     HRESULT STDMETHODCALLTYPE Initialize(AUDCLNT_SHAREMODE mode, DWORD flags, REFERENCE_TIME duration,
                                          REFERENCE_TIME periodicity, const WAVEFORMATEX* format,
@@ -128,14 +260,16 @@ public:
         if (!(flags & AUDCLNT_STREAMFLAGS_LOOPBACK))
             return m_render->Initialize(mode, flags, duration, periodicity, format, session);
         if (m_capture) return AUDCLNT_E_ALREADY_INITIALIZED;
+        const std::wstring sourceName = LoopbackSourceName();
         ComPtr<IMMDevice> source;
-        HRESULT hr = FindCaptureEndpoint(m_enumerator.Get(), LoopbackSourceName(), &source);
+        HRESULT hr = FindCaptureEndpoint(m_enumerator.Get(), sourceName, &source);
         if (FAILED(hr)) return AUDCLNT_E_DEVICE_INVALIDATED;
         ComPtr<IAudioClient> capture;
         hr = source->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, reinterpret_cast<void**>(&capture));
         if (FAILED(hr)) return hr;
         hr = capture->Initialize(mode, flags & ~AUDCLNT_STREAMFLAGS_LOOPBACK, duration, periodicity, format, session);
         if (FAILED(hr)) return hr;
+        m_monitoredSink = MonitoredSink(sourceName, m_sink);
         m_capture = capture;
         return S_OK;
     }
@@ -154,18 +288,53 @@ public:
     HRESULT STDMETHODCALLTYPE GetDevicePeriod(REFERENCE_TIME* def, REFERENCE_TIME* min) override {
         return Active()->GetDevicePeriod(def, min);
     }
-    HRESULT STDMETHODCALLTYPE Start() override { return Active()->Start(); }
-    HRESULT STDMETHODCALLTYPE Stop() override { return Active()->Stop(); }
+    HRESULT STDMETHODCALLTYPE Start() override {
+        HRESULT hr = Active()->Start();
+        // A loopback client's own start renders nothing.
+        if (hr == S_OK && !m_capture && !m_counted.exchange(true) && !render_streams::Started(m_sink))
+            m_counted = false;
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE Stop() override {
+        HRESULT hr = Active()->Stop();
+        // A lost device plays nothing either.
+        if ((SUCCEEDED(hr) || hr == AUDCLNT_E_DEVICE_INVALIDATED) && m_counted.exchange(false))
+            render_streams::Stopped(m_sink);
+        return hr;
+    }
     HRESULT STDMETHODCALLTYPE Reset() override { return Active()->Reset(); }
     HRESULT STDMETHODCALLTYPE SetEventHandle(HANDLE event) override { return Active()->SetEventHandle(event); }
-    HRESULT STDMETHODCALLTYPE GetService(REFIID riid, void** ppv) override { return Active()->GetService(riid, ppv); }
+    HRESULT STDMETHODCALLTYPE GetService(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (!m_capture || riid != __uuidof(IAudioCaptureClient)) return Active()->GetService(riid, ppv);
+        *ppv = nullptr;
+        // One gate per stream: it knows whether the caller holds a packet.
+        std::lock_guard<std::mutex> lock(m_gateLock);
+        if (!m_gate) {
+            ComPtr<IAudioCaptureClient> inner;
+            HRESULT hr = m_capture->GetService(__uuidof(IAudioCaptureClient), reinterpret_cast<void**>(&inner));
+            if (FAILED(hr)) return hr;
+            auto* gate = new (std::nothrow) GatedCaptureClient(inner.Get(), m_monitoredSink);
+            if (!gate) return E_OUTOFMEMORY;
+            m_gate.Attach(gate);
+        }
+        *ppv = static_cast<IAudioCaptureClient*>(m_gate.Get());
+        m_gate->AddRef();
+        return S_OK;
+    }
 
 private:
     IAudioClient* Active() const { return m_capture ? m_capture.Get() : m_render.Get(); }
 
     ComPtr<IAudioClient> m_render;
     ComPtr<IMMDeviceEnumerator> m_enumerator;
-    ComPtr<IAudioClient> m_capture;  // set once, by Initialize on the caller's thread
+    const std::wstring m_sink;
+    // Set once, by Initialize on the caller's thread, before any other call.
+    ComPtr<IAudioClient> m_capture;
+    std::wstring m_monitoredSink;
+    std::mutex m_gateLock;
+    ComPtr<GatedCaptureClient> m_gate;  // under m_gateLock
+    std::atomic<bool> m_counted{false};
 };
 
 const wchar_t kMuteKey[] = L"Software\\Telvane\\WineTest\\EndpointMute";
@@ -260,11 +429,14 @@ public:
         if (FAILED(hr)) return hr;
         if (iid == __uuidof(IAudioEndpointVolume)) return WrapVolume(ppv);
         if (iid != __uuidof(IAudioClient) || !m_isRender) return hr;
-        auto* render = static_cast<IAudioClient*>(*ppv);
-        auto* wrapped = new (std::nothrow) LoopbackClient(render, m_enumerator.Get());
-        render->Release();
-        *ppv = wrapped;
-        return wrapped ? S_OK : E_OUTOFMEMORY;
+        ComPtr<IAudioClient> render;
+        render.Attach(static_cast<IAudioClient*>(*ppv));
+        *ppv = nullptr;
+        auto* wrapped = new (std::nothrow)
+            LoopbackClient(render.Get(), m_enumerator.Get(), SinkOf(m_inner.Get(), m_enumerator.Get()));
+        if (!wrapped) return E_OUTOFMEMORY;
+        *ppv = static_cast<IAudioClient*>(wrapped);
+        return S_OK;
     }
     HRESULT STDMETHODCALLTYPE OpenPropertyStore(DWORD access, IPropertyStore** store) override {
         return m_inner->OpenPropertyStore(access, store);

@@ -1,0 +1,366 @@
+// The loopback stand-in's gate under Wine: a loopback client on the
+// default speakers gets packets only while a render stream to the speakers'
+// sink is started, in this process, in another one, or through winmm, as on
+// Windows; the speakers' monitor, read directly, never stops.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <audioclient.h>
+#include <mmdeviceapi.h>
+#include <mmsystem.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "framework/base/ComPtr.h"
+#include "framework/win/Handles.h"
+#include "tests/wine/capfilter/Tone.h"
+
+namespace {
+
+const PROPERTYKEY kFriendlyName = {{0xa45c254e, 0xdf1c, 0x4efd, {0x80, 0x20, 0x67, 0xd1, 0x46, 0xa8, 0x50, 0xe0}}, 14};
+
+// The longest a stop may take to reach the loopback client, and the
+// longest from a start to its first packet.
+constexpr double kGateMs = 200;
+
+double NowMs() {
+    LARGE_INTEGER counter{}, frequency{};
+    ::QueryPerformanceCounter(&counter);
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+struct Packet {
+    double arrivedMs;
+    double capturedMs;  // qpcPosition
+    std::vector<int16_t> pcm;
+};
+
+struct Reading {
+    std::vector<Packet> packets;
+    int emptyGets = 0;  // GetBuffer calls answered AUDCLNT_S_BUFFER_EMPTY
+    HRESULT failure = S_OK;
+
+    double FirstMs() const { return packets.empty() ? 0 : packets.front().arrivedMs; }
+    double LastMs() const { return packets.empty() ? 0 : packets.back().arrivedMs; }
+    std::vector<int16_t> Pcm(size_t fromPacket) const {
+        std::vector<int16_t> all;
+        for (size_t i = fromPacket; i < packets.size(); ++i)
+            all.insert(all.end(), packets[i].pcm.begin(), packets[i].pcm.end());
+        return all;
+    }
+};
+
+HRESULT FindEndpoint(IMMDeviceEnumerator* enumerator, EDataFlow flow, const std::wstring& name, IMMDevice** found) {
+    ComPtr<IMMDeviceCollection> devices;
+    HRESULT hr = enumerator->EnumAudioEndpoints(flow, DEVICE_STATE_ACTIVE, &devices);
+    if (FAILED(hr)) return hr;
+    UINT count = 0;
+    devices->GetCount(&count);
+    for (UINT i = 0; i < count; ++i) {
+        ComPtr<IMMDevice> device;
+        ComPtr<IPropertyStore> props;
+        if (FAILED(devices->Item(i, &device)) || FAILED(device->OpenPropertyStore(STGM_READ, &props))) continue;
+        PROPVARIANT value;
+        ::PropVariantInit(&value);
+        bool match =
+            SUCCEEDED(props->GetValue(kFriendlyName, &value)) && value.vt == VT_LPWSTR && name == value.pwszVal;
+        ::PropVariantClear(&value);
+        if (match) {
+            *found = device.Detach();
+            return S_OK;
+        }
+    }
+    return E_NOTFOUND;
+}
+
+// A started shared-mode capture of 48000 Hz stereo 16-bit: the recorder's
+// loopback client on the default speakers, or the monitor read directly.
+class Capture {
+public:
+    HRESULT OpenLoopback() { return Open(eRender, L"", AUDCLNT_STREAMFLAGS_LOOPBACK); }
+    HRESULT OpenMonitor() { return Open(eCapture, L"Monitor of Speakers", 0); }
+
+    // Polls every 5 ms for `ms`.
+    Reading Read(double ms) {
+        Reading r;
+        const double end = NowMs() + ms;
+        while (NowMs() < end && r.failure == S_OK) {
+            UINT32 next = 0;
+            if (FAILED(r.failure = m_capture->GetNextPacketSize(&next))) break;
+            while (next) {
+                BYTE* data = nullptr;
+                UINT32 frames = 0;
+                DWORD flags = 0;
+                UINT64 qpc = 0;
+                HRESULT hr = m_capture->GetBuffer(&data, &frames, &flags, nullptr, &qpc);
+                if (FAILED(hr)) {
+                    r.failure = hr;
+                    return r;
+                }
+                if (hr == AUDCLNT_S_BUFFER_EMPTY) {
+                    ++r.emptyGets;
+                    break;
+                }
+                const auto* samples = reinterpret_cast<const int16_t*>(data);
+                r.packets.push_back(
+                    {NowMs(), static_cast<double>(qpc) / 10000.0, std::vector<int16_t>(samples, samples + 2 * frames)});
+                if (FAILED(r.failure = m_capture->ReleaseBuffer(frames))) return r;
+                if (FAILED(r.failure = m_capture->GetNextPacketSize(&next))) return r;
+            }
+            // Asked even when no packet was announced: it must not hand one out either.
+            if (!next) {
+                BYTE* data = nullptr;
+                UINT32 frames = 0;
+                DWORD flags = 0;
+                HRESULT hr = m_capture->GetBuffer(&data, &frames, &flags, nullptr, nullptr);
+                if (hr == AUDCLNT_S_BUFFER_EMPTY && frames == 0) {
+                    ++r.emptyGets;
+                } else if (hr == S_OK) {
+                    const auto* samples = reinterpret_cast<const int16_t*>(data);
+                    r.packets.push_back({NowMs(), 0, std::vector<int16_t>(samples, samples + 2 * frames)});
+                    m_capture->ReleaseBuffer(frames);
+                } else {
+                    r.failure = FAILED(hr) ? hr : E_UNEXPECTED;
+                }
+            }
+            ::Sleep(5);
+        }
+        return r;
+    }
+
+private:
+    HRESULT Open(EDataFlow flow, const std::wstring& name, DWORD flags) {
+        ComPtr<IMMDeviceEnumerator> enumerator;
+        HRESULT hr = ::CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL,
+                                        __uuidof(IMMDeviceEnumerator), reinterpret_cast<void**>(&enumerator));
+        if (FAILED(hr)) return hr;
+        ComPtr<IMMDevice> device;
+        hr = name.empty() ? enumerator->GetDefaultAudioEndpoint(flow, eConsole, &device)
+                          : FindEndpoint(enumerator.Get(), flow, name, &device);
+        if (FAILED(hr)) return hr;
+        if (FAILED(hr = device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr,
+                                         reinterpret_cast<void**>(&m_client))))
+            return hr;
+        WAVEFORMATEX wfx{WAVE_FORMAT_PCM, 2, 48000, 192000, 4, 16, 0};
+        if (FAILED(hr = m_client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, 10000000, 0, &wfx, nullptr))) return hr;
+        if (FAILED(hr = m_client->GetService(__uuidof(IAudioCaptureClient), reinterpret_cast<void**>(&m_capture))))
+            return hr;
+        return m_client->Start();
+    }
+
+    ComPtr<IAudioClient> m_client;
+    ComPtr<IAudioCaptureClient> m_capture;
+};
+
+std::wstring BesideThisProgram(const wchar_t* file) {
+    wchar_t path[MAX_PATH];
+    DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p(path, n);
+    return p.substr(0, p.find_last_of(L"\\/") + 1) + file;
+}
+
+// loopback_render_helper.exe playing the tone to an endpoint from its own process.
+class OtherProcessTone {
+public:
+    bool Start(const std::wstring& endpoint) {
+        m_prefix = L"TelvaneLoopbackGate" + std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(++m_runs);
+        m_started.Reset(::CreateEventW(nullptr, TRUE, FALSE, (m_prefix + L"Started").c_str()));
+        m_stop.Reset(::CreateEventW(nullptr, TRUE, FALSE, (m_prefix + L"Stop").c_str()));
+        m_stopped.Reset(::CreateEventW(nullptr, TRUE, FALSE, (m_prefix + L"Stopped").c_str()));
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        std::wstring cmd =
+            L"\"" + BesideThisProgram(L"loopback_render_helper.exe") + L"\" \"" + endpoint + L"\" " + m_prefix;
+        if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            return false;
+        ::CloseHandle(pi.hThread);
+        m_process.Reset(pi.hProcess);
+        HANDLE waits[] = {m_started.Get(), m_process.Get()};
+        return ::WaitForMultipleObjects(2, waits, FALSE, 20000) == WAIT_OBJECT_0;
+    }
+    // Its stream stopped, and it ended with exit code 0.
+    bool Stop() {
+        ::SetEvent(m_stop.Get());
+        if (::WaitForSingleObject(m_stopped.Get(), 10000) != WAIT_OBJECT_0) return false;
+        DWORD code = 1;
+        return ::WaitForSingleObject(m_process.Get(), 10000) == WAIT_OBJECT_0 &&
+               ::GetExitCodeProcess(m_process.Get(), &code) && code == 0;
+    }
+    // Ended with its stream started, as a crash or a kill would leave it.
+    bool Kill() {
+        return ::TerminateProcess(m_process.Get(), 7) && ::WaitForSingleObject(m_process.Get(), 10000) == WAIT_OBJECT_0;
+    }
+
+private:
+    std::wstring m_prefix;
+    int m_runs = 0;
+    win::Handle m_started, m_stop, m_stopped, m_process;
+};
+
+// winmm's waveOut on the default device, playing 3 s of the tone.
+class WaveOutTone {
+public:
+    MMRESULT Open() {
+        WAVEFORMATEX wfx{WAVE_FORMAT_PCM, 2, 48000, 192000, 4, 16, 0};
+        return ::waveOutOpen(&m_out, WAVE_MAPPER, &wfx, 0, 0, CALLBACK_NULL);
+    }
+    MMRESULT Play() {
+        m_samples.resize(2 * 48000 * 3);
+        for (size_t i = 0; i < m_samples.size() / 2; ++i)
+            m_samples[2 * i] = m_samples[2 * i + 1] = static_cast<int16_t>(
+                8000 * std::sin(2 * 3.14159265358979323846 * 440 * static_cast<double>(i) / 48000));
+        m_header = WAVEHDR{};
+        m_header.lpData = reinterpret_cast<LPSTR>(m_samples.data());
+        m_header.dwBufferLength = static_cast<DWORD>(m_samples.size() * sizeof(int16_t));
+        MMRESULT r = ::waveOutPrepareHeader(m_out, &m_header, sizeof m_header);
+        return r != MMSYSERR_NOERROR ? r : ::waveOutWrite(m_out, &m_header, sizeof m_header);
+    }
+    MMRESULT ResetAndClose() {
+        ::waveOutReset(m_out);
+        ::waveOutUnprepareHeader(m_out, &m_header, sizeof m_header);
+        MMRESULT r = ::waveOutClose(m_out);
+        m_out = nullptr;
+        return r;
+    }
+    ~WaveOutTone() {
+        if (m_out) ResetAndClose();
+    }
+
+private:
+    HWAVEOUT m_out = nullptr;
+    WAVEHDR m_header{};
+    std::vector<int16_t> m_samples;
+};
+
+class LoopbackGate : public ::testing::Test {
+protected:
+    // Wine's capture stream on the monitor delivers its first packets 0.9 to
+    // 2 s after its Start (measured): the cases begin once it runs, which a
+    // short tone shows.
+    void SetUp() override {
+        ASSERT_EQ(loopback.OpenLoopback(), S_OK);
+        TonePlayer tone;
+        ASSERT_TRUE(tone.Start(L"Speakers", 440, 8000));
+        const double end = NowMs() + 5000;
+        while (loopback.Read(20).packets.empty()) ASSERT_LT(NowMs(), end) << "the loopback stream never ran";
+        tone.Stop();
+        loopback.Read(kGateMs);
+    }
+
+    // Nothing passes for `ms`, although GetBuffer was asked.
+    void ExpectSilentFor(double ms) {
+        Reading r = loopback.Read(ms);
+        EXPECT_EQ(r.failure, S_OK);
+        EXPECT_EQ(r.packets.size(), 0u);
+        EXPECT_GT(r.emptyGets, static_cast<int>(ms / 20));
+    }
+    // Packets with the tone in them pass from the start on, for a second.
+    void ExpectToneAfter(double startMs, const char* what) {
+        Reading r = loopback.Read(1000);
+        ASSERT_EQ(r.failure, S_OK);
+        const double first = r.FirstMs() - startMs;
+        const double captured = r.packets.empty() ? 0 : r.packets.front().capturedMs - startMs;
+        std::printf("%s: first loopback packet %.1f ms after the start (captured at +%.1f ms), %zu packets in 1 s\n",
+                    what, first, captured, r.packets.size());
+        ASSERT_GT(r.packets.size(), 80u);
+        EXPECT_LT(first, kGateMs);
+        EXPECT_GE(captured, 0);
+        EXPECT_GT(ToneAmplitude(r.Pcm(r.packets.size() / 2), 0, 440, 48000), 4000);
+    }
+    // After the stop, packets end within kGateMs, and nothing follows.
+    void ExpectEndAfter(double stopMs, const char* what) {
+        Reading r = loopback.Read(1000);
+        ASSERT_EQ(r.failure, S_OK);
+        const double last = r.packets.empty() ? 0 : r.LastMs() - stopMs;
+        std::printf("%s: %zu loopback packets after the stop, the last %.1f ms after it\n", what, r.packets.size(),
+                    last);
+        EXPECT_LT(last, kGateMs);
+        ExpectSilentFor(500);
+    }
+
+    win::ScopedComApartment com{COINIT_MULTITHREADED};
+    Capture loopback;
+};
+
+}  // namespace
+
+TEST_F(LoopbackGate, NothingRenderingGivesNoPacketsWhileTheMonitorRuns) {
+    ExpectSilentFor(1000);
+    // The monitor itself delivered all along: the gate held its packets back.
+    Capture monitor;
+    ASSERT_EQ(monitor.OpenMonitor(), S_OK);
+    Reading direct = monitor.Read(300);
+    EXPECT_EQ(direct.failure, S_OK);
+    EXPECT_GT(direct.packets.size(), 15u);
+    ExpectSilentFor(300);
+}
+
+// Render streams in this process, by endpoint: Wine's default endpoint
+// ("PulseAudio") and "Speakers" play into the speakers' sink, the
+// microphone's sink is not the one looped back.
+TEST_F(LoopbackGate, ARenderStreamInThisProcessOpensTheGateForItsSink) {
+    const struct {
+        const wchar_t* endpoint;
+        bool passes;
+    } cases[] = {
+        {L"Speakers", true},
+        {L"PulseAudio", true},
+        {L"Microphone", false},
+    };
+    for (const auto& c : cases) {
+        const std::string name(c.endpoint, c.endpoint + std::wcslen(c.endpoint));
+        SCOPED_TRACE(name);
+        ExpectSilentFor(300);
+        TonePlayer tone;
+        const double start = NowMs();
+        ASSERT_TRUE(tone.Start(c.endpoint, 440, 8000));
+        if (c.passes) {
+            ExpectToneAfter(start, name.c_str());
+        } else {
+            ExpectSilentFor(1000);
+        }
+        tone.Stop();
+        ExpectEndAfter(NowMs(), name.c_str());
+    }
+}
+
+TEST_F(LoopbackGate, ARenderStreamInAnotherProcessOpensTheGateUntilItStopsOrEnds) {
+    for (const wchar_t* endpoint : {L"Speakers", L"PulseAudio"}) {
+        const std::string name = "other process, " + std::string(endpoint, endpoint + std::wcslen(endpoint));
+        SCOPED_TRACE(name);
+        ExpectSilentFor(300);
+        OtherProcessTone other;
+        const double start = NowMs();
+        ASSERT_TRUE(other.Start(endpoint));
+        ExpectToneAfter(start, name.c_str());
+        ASSERT_TRUE(other.Stop());
+        ExpectEndAfter(NowMs(), name.c_str());
+    }
+    // Killed with its stream started: the stream no longer counts.
+    OtherProcessTone killed;
+    const double start = NowMs();
+    ASSERT_TRUE(killed.Start(L"Speakers"));
+    ExpectToneAfter(start, "killed process");
+    ASSERT_TRUE(killed.Kill());
+    ExpectEndAfter(NowMs(), "killed process");
+}
+
+// winmm builds its streams on the enumerator too: an open device playing
+// counts, a reset and closed one no longer does.
+TEST_F(LoopbackGate, AWaveOutDeviceCountsWhilePlayingUntilResetAndClosed) {
+    WaveOutTone wave;
+    ASSERT_EQ(wave.Open(), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+    const double start = NowMs();
+    ASSERT_EQ(wave.Play(), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+    ExpectToneAfter(start, "waveOut");
+    ASSERT_EQ(wave.ResetAndClose(), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+    ExpectEndAfter(NowMs(), "waveOut");
+}
