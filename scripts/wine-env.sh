@@ -2,8 +2,8 @@
 # The Wine test platform for one run: a virtual X display, a private
 # PulseAudio server with two null sinks ("Speakers" is the default sink and
 # "Microphone", whose monitor is the default source, so a test can play a
-# tone into the microphone), a Wine prefix under the build folder and a
-# persistent wineserver.
+# tone into the microphone), each kept at a short latency by a reader of its
+# monitor, a Wine prefix under the build folder and a persistent wineserver.
 #
 # Source it:   . scripts/wine-env.sh <build-dir>   (then wine_env_start)
 # or wrap:     scripts/wine-env.sh <build-dir> <command> [args...]
@@ -74,6 +74,55 @@ PA
     return 1
 }
 
+# A null sink with nothing connected renders its silence in 2 s blocks and
+# sleeps in between; a stream that connects later (a capture of its monitor
+# above all) waits for the block to end, up to 2 s for its first packet, and
+# a playback stream's data reaches the monitor at a moment that depends on
+# where in the block it started (0.08 or 0.23 s behind Wine's output
+# position, from one run to the next). A reader of each monitor asking for
+# 10 ms keeps both sinks rendering in short blocks once the block under way
+# when it connects has run out (the start waits for that). Whenever a sink's
+# latency is long again (the endpoint tests reload the sinks at other
+# rates), the reader is started anew; the reloaded sink's first block still
+# runs out first. It adds no endpoint and no playback stream.
+wine_env_sink_latency() {
+    pactl list sinks 2>/dev/null | awk -v name="$1" '/^\tName:/ { on = $2 == name } on && /^\tLatency:/ { print $2 }'
+}
+
+wine_env_sink_short() {
+    local latency
+    latency=$(wine_env_sink_latency "$1")
+    [ -n "$latency" ] && [ "$latency" -lt 50000 ]
+}
+
+wine_env_keep_sinks_short() {
+    local sink
+    WINE_ENV_KEEPER_PIDS=
+    for sink in speakers micsink; do
+        (
+            reader=
+            trap 'kill $reader 2>/dev/null; exit 0' TERM
+            format="--raw --rate=48000 --channels=2 --format=s16le --latency-msec=10"
+            while kill -0 "$WINE_ENV_PULSE_PID" 2>/dev/null; do
+                if ! wine_env_sink_short "$sink"; then
+                    # A reader whose sink was unloaded lives on, moved to another source.
+                    [ -n "$reader" ] && kill "$reader" 2>/dev/null && wait "$reader" 2>/dev/null
+                    parec $format -d "$sink.monitor" >/dev/null 2>&1 </dev/null &
+                    reader=$!
+                fi
+                sleep 0.2
+            done
+        ) &
+        WINE_ENV_KEEPER_PIDS="$WINE_ENV_KEEPER_PIDS $!"
+    done
+    local i
+    for i in $(seq 1 30); do
+        wine_env_sink_short speakers && wine_env_sink_short micsink && return 0
+        sleep 0.1
+    done
+    wine_env_log "the null sinks did not come down to a short latency"
+}
+
 wine_env_prepare_prefix() {
     export WINEPREFIX="$WINE_ENV_BUILD/wineprefix"
     export WINEARCH=win32
@@ -113,6 +162,11 @@ wine_env_prepare_prefix() {
 
 wine_env_stop() {
     local pid
+    for pid in ${WINE_ENV_KEEPER_PIDS:-}; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    WINE_ENV_KEEPER_PIDS=
     if [ -n "${WINE_ENV_WINESERVER_PID:-}" ]; then
         # Ends the wine processes of this prefix, then the server itself.
         wineserver -k >/dev/null 2>&1 || true
@@ -139,6 +193,7 @@ wine_env_start() {
     trap 'exit 130' INT TERM
     wine_env_start_x || return 1
     wine_env_start_pulse || return 1
+    wine_env_keep_sinks_short
     wine_env_prepare_prefix || return 1
     export TELVANE_WINE_ENV=1
     export TELVANE_SOURCE_DIR=$(cd "$WINE_ENV_SCRIPTS/.." && pwd)

@@ -6,9 +6,6 @@
 
 #include <windows.h>
 
-#include <audioclient.h>
-#include <mmdeviceapi.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -17,10 +14,9 @@
 #include "framework/base/ComPtr.h"
 #include "framework/win/Handles.h"
 #include "tests/wine/fakecall/Programs.h"
+#include "tests/wine/fakecall/StampedCapture.h"
 
 namespace {
-
-const PROPERTYKEY kFriendlyName = {{0xa45c254e, 0xdf1c, 0x4efd, {0x80, 0x20, 0x67, 0xd1, 0x46, 0xa8, 0x50, 0xe0}}, 14};
 
 // The frame number in the top row of blocks, read from the screen.
 int ReadFrameNumber(HWND call) {
@@ -43,79 +39,6 @@ double Brightness(HDC screen, const RECT& r) {
         sum += (GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3.0;
     }
     return sum / 5;
-}
-
-double Goertzel(const std::vector<int16_t>& mono, size_t from, size_t n, double hz) {
-    const double coeff = 2 * std::cos(2 * 3.14159265358979323846 * hz / 48000.0);
-    double s1 = 0, s2 = 0;
-    for (size_t i = from; i < from + n && i < mono.size(); ++i) {
-        double s0 = mono[i] + coeff * s1 - s2;
-        s2 = s1;
-        s1 = s0;
-    }
-    double power = s1 * s1 + s2 * s2 - coeff * s1 * s2;
-    return 2 * std::sqrt(power > 0 ? power : 0) / static_cast<double>(n);
-}
-
-// The speakers' monitor opened as a capture endpoint, read with the time of
-// each packet's first frame.
-class MonitorCapture {
-public:
-    bool Open() {
-        ComPtr<IMMDeviceEnumerator> enumerator;
-        ComPtr<IMMDeviceCollection> devices;
-        if (FAILED(::CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL, __uuidof(IMMDeviceEnumerator),
-                                      reinterpret_cast<void**>(&enumerator))) ||
-            FAILED(enumerator->EnumAudioEndpoints(eCapture, DEVICE_STATE_ACTIVE, &devices)))
-            return false;
-        UINT count = 0;
-        devices->GetCount(&count);
-        for (UINT i = 0; i < count && !m_client; ++i) {
-            ComPtr<IMMDevice> device;
-            ComPtr<IPropertyStore> props;
-            if (FAILED(devices->Item(i, &device)) || FAILED(device->OpenPropertyStore(STGM_READ, &props))) continue;
-            PROPVARIANT value;
-            ::PropVariantInit(&value);
-            bool match = SUCCEEDED(props->GetValue(kFriendlyName, &value)) && value.vt == VT_LPWSTR &&
-                         std::wstring(value.pwszVal) == L"Monitor of Speakers";
-            ::PropVariantClear(&value);
-            if (match)
-                device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, reinterpret_cast<void**>(&m_client));
-        }
-        WAVEFORMATEX wfx{WAVE_FORMAT_PCM, 2, 48000, 192000, 4, 16, 0};
-        return m_client && SUCCEEDED(m_client->Initialize(AUDCLNT_SHAREMODE_SHARED, 0, 10000000, 0, &wfx, nullptr)) &&
-               SUCCEEDED(m_client->GetService(__uuidof(IAudioCaptureClient), reinterpret_cast<void**>(&m_capture))) &&
-               SUCCEEDED(m_client->Start());
-    }
-    // Reads what has arrived; the left channel goes to mono, with the
-    // performance-counter time (100 ns) of the first frame read.
-    void Read() {
-        UINT32 packet = 0;
-        while (SUCCEEDED(m_capture->GetNextPacketSize(&packet)) && packet) {
-            BYTE* data;
-            UINT32 frames;
-            DWORD flags;
-            UINT64 qpc = 0;
-            if (FAILED(m_capture->GetBuffer(&data, &frames, &flags, nullptr, &qpc))) break;
-            if (mono.empty()) firstQpc = qpc;
-            const auto* s = reinterpret_cast<const int16_t*>(data);
-            for (UINT32 i = 0; i < frames; ++i) mono.push_back(s[2 * i]);
-            m_capture->ReleaseBuffer(frames);
-        }
-    }
-    std::vector<int16_t> mono;
-    UINT64 firstQpc = 0;
-
-private:
-    ComPtr<IAudioClient> m_client;
-    ComPtr<IAudioCaptureClient> m_capture;
-};
-
-double Now100ns() {
-    LARGE_INTEGER c, f;
-    ::QueryPerformanceCounter(&c);
-    ::QueryPerformanceFrequency(&f);
-    return static_cast<double>(c.QuadPart) * 1e7 / static_cast<double>(f.QuadPart);
 }
 
 class FakeCall : public ::testing::Test {
@@ -166,75 +89,98 @@ TEST_F(FakeCall, FrameNumberAdvancesThirtyTimesASecond) {
 
 // Its voice on the speakers' monitor: the tone throughout, a click 2.5 s
 // after the start and every 5 s; the window white for about 100 ms from
-// each click; nothing while the device is closed for a gap.
-// Disabled until it reads the capture by its time stamps: while nothing
-// plays (the gap), the speakers' monitor sometimes delivers no packets at
-// all, so sample positions no longer map to time and the gap check fails
-// about one run in two.
-TEST_F(FakeCall, DISABLED_VoiceReachesTheMonitorAndTheFlashFollowsTheClick) {
-    MonitorCapture monitor;
-    ASSERT_TRUE(monitor.Open());
+// each click; nothing while the device is closed for a gap. The capture is
+// placed in time by its packets' stamps: while nothing plays, the monitor
+// may deliver no packets at all.
+TEST_F(FakeCall, VoiceReachesTheMonitorAndTheFlashFollowsTheClick) {
+    ComPtr<IMMDevice> device;
+    ASSERT_HRESULT_SUCCEEDED(FindCaptureEndpoint(L"Monitor of Speakers", &device));
+    StampedCapture monitor;
+    ASSERT_HRESULT_SUCCEEDED(monitor.Open(device.Get(), 0));
+    ASSERT_HRESULT_SUCCEEDED(monitor.Start());
     RECT r;
     ::GetWindowRect(call, &r);
     win::WindowDC screen(nullptr);
     std::vector<std::pair<double, double>> light;  // (time, brightness)
-    const DWORD end = ::GetTickCount() + 9500;
-    bool gapAsked = false;
-    const DWORD gapAt = ::GetTickCount() + 6000;
-    while (static_cast<LONG>(end - ::GetTickCount()) > 0) {
-        monitor.Read();
+    const double begin = Now100ns();
+    const double gapAt = begin + 6e7;
+    const double end = begin + 9.5e7;
+    double gapAsked = 0;
+    while (Now100ns() < end) {
+        ASSERT_HRESULT_SUCCEEDED(monitor.Read());
         light.emplace_back(Now100ns(), Brightness(screen.Get(), r));
-        if (!gapAsked && static_cast<LONG>(::GetTickCount() - gapAt) >= 0) {
+        if (gapAsked == 0 && Now100ns() >= gapAt) {
             ::PostMessageW(call, WM_APP + 1, 2000, 0);
-            gapAsked = true;
+            gapAsked = Now100ns();
         }
         ::Sleep(2);
     }
-    monitor.Read();
-    ASSERT_GT(monitor.mono.size(), 48000u * 8);
+    ASSERT_HRESULT_SUCCEEDED(monitor.Read());
+    ASSERT_FALSE(monitor.packets.empty());
 
-    // Tone: the first 5 s hold it, the gap does not.
-    const size_t second = 48000;
-    const double tone = Goertzel(monitor.mono, 2 * second, second, 440);
+    // The frames heard within [from, from + 0.5 s) of the clock.
+    auto heardFrom = [&](double from) {
+        std::vector<int16_t> heard;
+        for (size_t i = 0; i < monitor.mono.size(); ++i) {
+            const double t = monitor.TimeOf(i);
+            if (t >= from && t < from + 5e6) heard.push_back(monitor.mono[i]);
+        }
+        return heard;
+    };
+    // Tone: from 1 s on it plays; during the gap (asked at 6 s, 2 s long) it does not.
+    const std::vector<int16_t> early = heardFrom(begin + 1e7);
+    ASSERT_GT(early.size(), 48000u / 4);
+    const double tone = ToneLevel(early, 0, early.size(), 440);
     std::printf("440 Hz level %.0f\n", tone);
     EXPECT_GT(tone, 6000);
 
-    // Click onsets in 5 ms windows.
+    const std::vector<double> flashes = [&] {
+        std::vector<double> starts;
+        bool white = false;
+        for (auto& [t, b] : light) {
+            if (b > 200 && !white) starts.push_back(t);
+            white = b > 200 ? true : b < 150 ? false : white;
+        }
+        return starts;
+    }();
     std::vector<double> clicks;
-    bool inClick = false;
-    for (size_t w = 0; w + 240 <= monitor.mono.size(); w += 240) {
-        const bool loud = Goertzel(monitor.mono, w, 240, 2000) > 4000;
-        if (loud && !inClick) clicks.push_back(static_cast<double>(monitor.firstQpc) + w * 1e7 / 48000.0);
-        inClick = loud;
-    }
-    std::vector<double> flashes, flashEnds;
-    bool white = false;
-    for (auto& [t, b] : light) {
-        if (b > 200 && !white) flashes.push_back(t);
-        if (b < 150 && white) flashEnds.push_back(t);
-        white = b > 200 ? true : b < 150 ? false : white;
-    }
-    ASSERT_GE(clicks.size(), 1u);
-    ASSERT_GE(flashes.size(), 1u);
-    for (size_t i = 0; i < clicks.size() && i < flashes.size(); ++i)
-        std::printf("click at %.3f s, flash at %.3f s: flash - click %.1f ms\n", (clicks[i] - light[0].first) / 1e7,
-                    (flashes[i] - light[0].first) / 1e7, (flashes[i] - clicks[i]) / 1e4);
-    EXPECT_EQ(clicks.size(), flashes.size());
-    // Wine reports the output position about 230 ms ahead of what the
-    // speakers' monitor captures (winmm over PulseAudio); the flash follows
-    // the reported position, as on Windows, so it leads the monitor's click.
-    EXPECT_LT(std::fabs(flashes[0] - clicks[0]) / 1e4, 300.0);
-    ASSERT_GE(flashEnds.size(), 1u);
-    const double lasted = (flashEnds[0] - flashes[0]) / 1e4;
+    for (size_t onset : monitor.Onsets(2000, 4000)) clicks.push_back(monitor.TimeOf(onset));
+    for (size_t i = 0; i < clicks.size(); ++i) std::printf("click at %.3f s\n", (clicks[i] - begin) / 1e7);
+    for (size_t i = 0; i < flashes.size(); ++i) std::printf("flash at %.3f s\n", (flashes[i] - begin) / 1e7);
+    // One click in the run (2.5 s; the one at 7.5 s falls in the gap).
+    ASSERT_EQ(clicks.size(), 1u);
+    ASSERT_EQ(flashes.size(), 1u);
+    const double offset = (flashes[0] - clicks[0]) / 1e4;
+    std::printf("flash - click %.1f ms\n", offset);
+    // Wine's winmm reports as its output position what it has handed to the
+    // audio client (the fake call keeps 80 ms queued), and the monitor hears
+    // it some 30 ms after that; the flash follows the reported position, so
+    // it leads the click by about 80 ms. The band is what the platform holds
+    // to once its sinks render in short blocks (scripts/wine-env.sh); with
+    // sinks in 2 s blocks the lead was up to 240 ms.
+    EXPECT_GT(offset, -110.0);
+    EXPECT_LT(offset, -45.0);
+    double flashEnd = 0;
+    for (auto& [t, b] : light)
+        if (t > flashes[0] && b < 150) {
+            flashEnd = t;
+            break;
+        }
+    ASSERT_GT(flashEnd, 0);
+    const double lasted = (flashEnd - flashes[0]) / 1e4;
     std::printf("flash lasted %.1f ms\n", lasted);
     EXPECT_GT(lasted, 80.0);
     EXPECT_LT(lasted, 150.0);
 
-    // The gap from 6 s: the monitor hears nothing for most of its 2 s.
-    const size_t gapStart = static_cast<size_t>(6.9 * second);
-    const double during = Goertzel(monitor.mono, gapStart, second / 2, 440);
-    const double after = Goertzel(monitor.mono, monitor.mono.size() - second / 2, second / 2, 440);
-    std::printf("440 Hz level during the gap %.0f, after it %.0f\n", during, after);
-    EXPECT_LT(during, 300) << "the tone went on through the gap";
-    EXPECT_GT(after, 6000);
+    // The gap: the monitor hears no tone well inside it (or no packets at
+    // all), and the tone again at the end.
+    const std::vector<int16_t> during = heardFrom(gapAsked + 9e6);
+    const double duringLevel = during.empty() ? 0 : ToneLevel(during, 0, during.size(), 440);
+    const std::vector<int16_t> after = heardFrom(end - 1e7);
+    ASSERT_GT(after.size(), 48000u / 4);
+    const double afterLevel = ToneLevel(after, 0, after.size(), 440);
+    std::printf("440 Hz level during the gap %.0f (%zu frames), after it %.0f\n", duringLevel, during.size(),
+                afterLevel);
+    EXPECT_LT(duringLevel, 300) << "the tone went on through the gap";
+    EXPECT_GT(afterLevel, 6000);
 }
