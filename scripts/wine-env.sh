@@ -102,12 +102,18 @@ wine_env_keep_sinks_short() {
         (
             reader=
             trap 'kill $reader 2>/dev/null; exit 0' TERM
-            format="--raw --rate=48000 --channels=2 --format=s16le --latency-msec=10"
             while kill -0 "$WINE_ENV_PULSE_PID" 2>/dev/null; do
                 if ! wine_env_sink_short "$sink"; then
                     # A reader whose sink was unloaded lives on, moved to another source.
                     [ -n "$reader" ] && kill "$reader" 2>/dev/null && wait "$reader" 2>/dev/null
-                    parec $format -d "$sink.monitor" >/dev/null 2>&1 </dev/null &
+                    # At the rate the sink was loaded with: a reader asking for
+                    # another one would move the idle sink to it.
+                    rate=$(pactl list short modules | awk -v n="sink_name=$sink" '$2 == "module-null-sink" {
+                        on = 0; r = 48000; for (i = 3; i <= NF; i++) { if ($i == n) on = 1; if ($i ~ /^rate=/) r = substr($i, 6) }
+                        if (on) print r }')
+                    if [ -z "$rate" ]; then sleep 0.2; continue; fi
+                    parec --raw --rate="$rate" --channels=2 --format=s16le --latency-msec=10 \
+                        -d "$sink.monitor" >/dev/null 2>&1 </dev/null &
                     reader=$!
                 fi
                 sleep 0.2

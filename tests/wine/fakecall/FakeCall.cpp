@@ -40,7 +40,6 @@ namespace {
 
 constexpr int kWidth = 420;
 constexpr int kHeight = 250;
-constexpr UINT_PTR kFrameTimer = 1;
 constexpr UINT_PTR kEndTimer = 2;
 constexpr UINT kGapMessage = WM_APP + 1;
 
@@ -49,8 +48,10 @@ constexpr uint64_t kClickPeriod = 5 * kRate;
 constexpr uint64_t kClickOffset = kRate * 5 / 2;
 constexpr uint64_t kClickLength = kRate * 30 / 1000;
 constexpr uint64_t kFlashLength = kRate / 10;
-constexpr int kBuffers = 4;
-constexpr DWORD kBufferFrames = kRate / 50;  // 20 ms each
+// Wine's winmm counts a frame as played once it has handed it on, so the
+// output position runs ahead by what is queued: the queue stays short.
+constexpr int kBuffers = 2;
+constexpr DWORD kBufferFrames = kRate / 100;  // 10 ms each
 
 // The voice: one winmm output stream on its own thread, reopened after a gap.
 class Voice {
@@ -107,7 +108,7 @@ private:
                     ::waveOutWrite(m_device, &h, sizeof(WAVEHDR));
                     wrote = true;
                 }
-                if (!wrote) ::Sleep(5);
+                if (!wrote) ::Sleep(1);
             }
             // Closing ends the stream at once: what was queued is not played.
             const int64_t played = PlayingSample();
@@ -148,8 +149,9 @@ private:
 
 Voice g_voice;
 DWORD g_startTick = 0;
-int g_frame = -1;
-bool g_flash = false;
+// What the window shows, written by the painter thread, read by WM_PAINT too.
+std::atomic<int> g_frame{-1};
+std::atomic<bool> g_flash{false};
 
 bool FlashingNow() {
     const int64_t n = g_voice.PlayingSample();
@@ -163,7 +165,8 @@ void Paint(HDC dc) {
     if (!memory || !bitmap) return;
     win::ScopedSelectObject selectBitmap(memory.Get(), bitmap.Get());
     HDC m = memory.Get();
-    const int frame = g_frame < 0 ? 0 : g_frame;
+    const int shown = g_frame;
+    const int frame = shown < 0 ? 0 : shown;
     RECT all{0, 0, kWidth, kHeight};
     if (g_flash) {
         win::Brush white(::CreateSolidBrush(RGB(255, 255, 255)));
@@ -199,6 +202,9 @@ void Paint(HDC dc) {
     ::BitBlt(dc, 0, 0, kWidth, kHeight, m, 0, 0, SRCCOPY);
 }
 
+// Paints a frame as soon as its thirtieth of a second begins (or the flash
+// turns), within a millisecond, so that a capture at 30 fps never meets a
+// frame drawn late.
 void Tick(HWND hwnd) {
     const int frame = static_cast<int>((::GetTickCount() - g_startTick) * 30ull / 1000);
     const bool flash = FlashingNow();
@@ -222,7 +228,6 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND:
             return 1;
         case WM_TIMER:
-            if (wParam == kFrameTimer) Tick(hwnd);
             if (wParam == kEndTimer) ::DestroyWindow(hwnd);
             return 0;
         case kGapMessage:
@@ -261,9 +266,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     HWND hwnd = ::CreateWindowExW(0, wc.lpszClassName, L"Bob", WS_POPUP | WS_VISIBLE, x, y, kWidth, kHeight, nullptr,
                                   nullptr, instance, nullptr);
     if (!hwnd) return 1;
+    ::timeBeginPeriod(1);
     g_startTick = ::GetTickCount();
     g_voice.Begin();
-    ::SetTimer(hwnd, kFrameTimer, USER_TIMER_MINIMUM, nullptr);
+    std::atomic<bool> stopPainting{false};
+    std::thread painter([&] {
+        while (!stopPainting) {
+            Tick(hwnd);
+            ::Sleep(1);
+        }
+    });
     if (seconds > 0) ::SetTimer(hwnd, kEndTimer, static_cast<UINT>(seconds) * 1000, nullptr);
     MSG msg;
     BOOL got;
@@ -272,6 +284,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
+    stopPainting = true;
+    painter.join();
     g_voice.End();
+    ::timeEndPeriod(1);
     return 0;
 }

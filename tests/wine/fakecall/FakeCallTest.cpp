@@ -153,13 +153,13 @@ TEST_F(FakeCall, VoiceReachesTheMonitorAndTheFlashFollowsTheClick) {
     const double offset = (flashes[0] - clicks[0]) / 1e4;
     std::printf("flash - click %.1f ms\n", offset);
     // Wine's winmm reports as its output position what it has handed to the
-    // audio client (the fake call keeps 80 ms queued), and the monitor hears
+    // audio client (the fake call keeps 20 ms queued), and the monitor hears
     // it some 30 ms after that; the flash follows the reported position, so
-    // it leads the click by about 80 ms. The band is what the platform holds
+    // it leads the click by about 40 ms. The band is what the platform holds
     // to once its sinks render in short blocks (scripts/wine-env.sh); with
     // sinks in 2 s blocks the lead was up to 240 ms.
-    EXPECT_GT(offset, -110.0);
-    EXPECT_LT(offset, -45.0);
+    EXPECT_GT(offset, -70.0);
+    EXPECT_LT(offset, -20.0);
     double flashEnd = 0;
     for (auto& [t, b] : light)
         if (t > flashes[0] && b < 150) {
