@@ -306,7 +306,7 @@ HRESULT CSonarkStream::EmptySample(IMediaSample* sample, DWORD waitMs) {
     return S_OK;
 }
 
-HRESULT CSonarkStream::FollowFilterState(bool dualAudio) {
+HRESULT CSonarkStream::FollowFilterState(bool dualAudio, REFERENCE_TIME streamTime) {
     const FILTER_STATE state = m_pSourceFilter->State();
     const bool micOn = dualAudio && m_pAudioClient1;
     if (m_bStarted && state != State_Running && m_bFirstSampleSent) {
@@ -320,7 +320,10 @@ HRESULT CSonarkStream::FollowFilterState(bool dualAudio) {
         }
         m_bStarted = false;
     }
-    if (!m_bStarted && state == State_Running) {
+    // The graph runs its filters from a start time slightly in the future:
+    // what the endpoints capture before it would be stamped from 0 and lead
+    // the picture by that much, so they start when it comes.
+    if (!m_bStarted && state == State_Running && streamTime >= 0) {
         if (!m_pAudioClient) return E_UNEXPECTED;
         if (FAILED(m_pAudioClient->Start()) && FAILED(m_pAudioClient->Start())) {
             Message("Error - Cannot start the audio client");
@@ -350,10 +353,10 @@ HRESULT CSonarkStream::FillBuffer(IMediaSample* sample) {
     {
         if (!LockForStreaming()) return EmptySample(sample, 0);
         ScopedUnlock unlock(m_pLock);
-        HRESULT hr = FollowFilterState(dualAudio);
+        if (FAILED(m_pSourceFilter->StreamTime(streamTime))) streamTime = 0;
+        HRESULT hr = FollowFilterState(dualAudio, streamTime);
         if (FAILED(hr)) return hr;
         if (FAILED(sample->GetPointer(&buffer))) return S_OK;
-        if (FAILED(m_pSourceFilter->StreamTime(streamTime))) streamTime = 0;
         started = m_bStarted;
         if (started && !m_remainder.Empty()) {
             // What the last packet could not fit goes first.
@@ -366,7 +369,14 @@ HRESULT CSonarkStream::FillBuffer(IMediaSample* sample) {
         speakers = m_pCaptureClient;
         if (dualAudio) mic = m_pCaptureClient1;
     }
-    if (!started) return EmptySample(sample, kPausedSampleMs);
+    if (!started) {
+        // Waiting for the start time: no later than it comes.
+        const REFERENCE_TIME untilStart = -streamTime;
+        DWORD waitMs = kPausedSampleMs;
+        if (untilStart > 0 && untilStart < REFERENCE_TIME{kPausedSampleMs} * 10000)
+            waitMs = static_cast<DWORD>((untilStart + 9999) / 10000);
+        return EmptySample(sample, waitMs);
+    }
     if (!speakers) return E_UNEXPECTED;
 
     // The wait for a packet holds no lock and gives way to a stop or pause:

@@ -49,7 +49,9 @@ private:
     // Takes the state lock in short tries; false when a command (a stop)
     // is waiting for this thread instead.
     bool LockForStreaming();
-    HRESULT FollowFilterState(bool dualAudio);
+    // Starts the endpoint clients once the filter runs and its start time
+    // has come (stream time 0), stops them when it no longer runs.
+    HRESULT FollowFilterState(bool dualAudio, REFERENCE_TIME streamTime);
     // An empty, untimed sample: what goes out while there is nothing to send.
     HRESULT EmptySample(IMediaSample* sample, DWORD waitMs);
     HRESULT ProcessPacket(IMediaSample* sample, BYTE* buffer, REFERENCE_TIME streamTime, bool dualAudio, int timingMode,

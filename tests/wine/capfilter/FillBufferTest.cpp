@@ -244,6 +244,37 @@ TEST_F(FillTest, PausingAfterASampleStopsTheClientsAndRunningStartsThemAgain) {
     EXPECT_EQ(again.start, 300000);
 }
 
+// The graph runs its filters from a start time in the future: until stream
+// time 0 the clients stay stopped and the samples are empty, so the first
+// byte captured is the one at stream time 0.
+TEST_F(FillTest, TheClientsStartWhenTheGraphsStartTimeComes) {
+    Make();
+    sonark::SetCaptureParams(1, 4, 0, L"");
+    CMediaType mt;
+    ASSERT_EQ(stream->GetMediaType(&mt), S_OK);
+    clock.Attach(new FakeClock);
+    ASSERT_EQ(filter->SetSyncSource(clock.Get()), S_OK);
+    ASSERT_EQ(filter->Run(2000000), S_OK);
+    audio->speakers->capture->Queue(StereoPacket(480, 1, 1));
+    for (REFERENCE_TIME now : {REFERENCE_TIME{0}, REFERENCE_TIME{1999999}}) {
+        clock->now = now;
+        FakeMediaSample early(48000);
+        const auto before = std::chrono::steady_clock::now();
+        ASSERT_EQ(Fill(early), S_OK);
+        EXPECT_EQ(early.actual, 0);
+        EXPECT_FALSE(early.timeSet);
+        EXPECT_EQ(audio->speakers->startCalls, 0);
+        // It waits no longer than until the start time, 25 ms at most.
+        EXPECT_LE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(40));
+    }
+    clock->now = 2000000;
+    FakeMediaSample first(48000);
+    ASSERT_EQ(Fill(first), S_OK);
+    EXPECT_EQ(audio->speakers->startCalls, 1);
+    EXPECT_EQ(first.actual, 1920);
+    EXPECT_EQ(first.start, 0);
+}
+
 TEST_F(FillTest, StartIsTriedTwice) {
     Make();
     sonark::SetCaptureParams(1, 4, 0, L"");

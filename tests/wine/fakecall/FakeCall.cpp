@@ -149,9 +149,9 @@ private:
 
 Voice g_voice;
 DWORD g_startTick = 0;
-// What the window shows, written by the painter thread, read by WM_PAINT too.
-std::atomic<int> g_frame{-1};
-std::atomic<bool> g_flash{false};
+// What the window shows (the window's thread alone touches it).
+int g_frame = -1;
+bool g_flash = false;
 
 bool FlashingNow() {
     const int64_t n = g_voice.PlayingSample();
@@ -165,8 +165,7 @@ void Paint(HDC dc) {
     if (!memory || !bitmap) return;
     win::ScopedSelectObject selectBitmap(memory.Get(), bitmap.Get());
     HDC m = memory.Get();
-    const int shown = g_frame;
-    const int frame = shown < 0 ? 0 : shown;
+    const int frame = g_frame < 0 ? 0 : g_frame;
     RECT all{0, 0, kWidth, kHeight};
     if (g_flash) {
         win::Brush white(::CreateSolidBrush(RGB(255, 255, 255)));
@@ -269,23 +268,23 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     ::timeBeginPeriod(1);
     g_startTick = ::GetTickCount();
     g_voice.Begin();
-    std::atomic<bool> stopPainting{false};
-    std::thread painter([&] {
-        while (!stopPainting) {
-            Tick(hwnd);
-            ::Sleep(1);
-        }
-    });
     if (seconds > 0) ::SetTimer(hwnd, kEndTimer, static_cast<UINT>(seconds) * 1000, nullptr);
+    // The window's own thread paints (what another thread draws reaches the
+    // screen late under Wine): it wakes every millisecond between messages.
     MSG msg;
-    BOOL got;
-    while ((got = ::GetMessageW(&msg, nullptr, 0, 0)) != 0) {
-        if (got == -1) break;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
+    bool running = true;
+    while (running) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                running = false;
+                break;
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (running) Tick(hwnd);
     }
-    stopPainting = true;
-    painter.join();
     g_voice.End();
     ::timeEndPeriod(1);
     return 0;
