@@ -25,8 +25,9 @@
 // (RenderStreams.h), under the sink they play into: an endpoint's friendly
 // name, or for Wine's default endpoint "PulseAudio" (which follows
 // PulseAudio's default sink) the value "DefaultSink" (default "Speakers").
-// winmm's and DirectSound's streams come through here as well: Wine builds
-// them on this enumerator. The loopback capture service passes only the
+// winmm's waveOut streams come through here as well (Wine builds them on
+// this enumerator): started on the first write, stopped by a reset or
+// close. The loopback capture service passes only the
 // monitor's packets captured (by their qpcPosition) while a stream on the
 // monitored sink ("Monitor of X" monitors X) was started, and releases the
 // others unread, as Windows never produced them. Nothing is ever added:
