@@ -4,7 +4,8 @@
 // (run_call.sh). Each case leaves in tests\e2e\<case>\ the recording
 // ("call.wmv"), what the test measured ("times.json": how long the graph
 // ran, by the notifications the recorder sent to the test's own
-// "QrRestore" window) and a screenshot of the desktop during the call;
+// "QrRestore" window) and screenshots of the desktop with the recorder
+// before the start ("recorder.png") and half-way through ("desktop.png");
 // check_call.py then reads the recording from Linux.
 //
 // The recording starts through the hotkey, pauses and resumes through
@@ -122,13 +123,17 @@ std::vector<std::filesystem::path> Recordings(const std::filesystem::path& folde
 
 void WaitSeconds(double seconds) { ::Sleep(static_cast<DWORD>(seconds * 1000)); }
 
-// The installed copy: the product folder copied as an installer puts it.
+// The installed copy: the files of the product folder, as an installer puts them.
 std::wstring Install(const std::wstring& to) {
     std::error_code error;
     std::filesystem::remove_all(to, error);
-    std::filesystem::create_directories(to, error);
-    std::filesystem::copy(driver::ProductFolder(), to, std::filesystem::copy_options::recursive, error);
-    return error ? std::wstring() : to + L"\\telvane.exe";
+    if (!std::filesystem::create_directories(to, error)) return std::wstring();
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(driver::ProductFolder()))) {
+        if (!entry.is_regular_file()) continue;
+        if (!std::filesystem::copy_file(entry.path(), std::filesystem::path(to) / entry.path().filename(), error))
+            return std::wstring();
+    }
+    return to + L"\\telvane.exe";
 }
 
 void Record(const CallCase& c) {
@@ -168,6 +173,9 @@ void Record(const CallCase& c) {
         ASSERT_TRUE(driver::PollUntil(20000, [] { return driver::FindTopWindow(L"Silence") != nullptr; }));
     }
     ::SetWindowPos(bob, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    driver::Settle(500);
+    driver::SaveScreenshot(nullptr, (out / L"recorder.png").wstring());
 
     // The hotkey: the start is carried out at the next tick.
     ::PostMessageW(run.recorder, WM_HOTKEY, 0, MAKELPARAM(MOD_SHIFT, 'Z'));

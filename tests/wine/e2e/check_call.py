@@ -102,7 +102,32 @@ def tone_share(samples, rate, hz):
     return band / total if total else 0.0
 
 
-def click_times(samples, rate, start):
+def audio_packets(path, channels):
+    """(presentation time, first sample index) of each audio packet, PCM being 2 bytes per sample."""
+    out = run(["ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries", "packet=pts_time,size", "-of",
+               "csv=p=0", path]).decode()
+    packets, index = [], 0
+    for line in out.split():
+        pts, size = line.split(",")
+        packets.append((float(pts), index))
+        index += int(size) // (2 * channels)
+    return packets
+
+
+def sample_time(packets, rate, i):
+    """The presentation time of decoded sample i: its packet's time and its place in the packet."""
+    low, high = 0, len(packets) - 1
+    while low < high:
+        mid = (low + high + 1) // 2
+        if packets[mid][1] <= i:
+            low = mid
+        else:
+            high = mid - 1
+    pts, first = packets[low]
+    return pts + (i - first) / rate
+
+
+def click_times(samples, rate, packets):
     """Onsets of the 2000 Hz clicks: 5 ms windows whose energy there passes a quarter of the loudest."""
     n = int(rate * CLICK_WINDOW_S)
     k = CLICK_HZ * n / rate
@@ -111,8 +136,8 @@ def click_times(samples, rate, start):
         return []
     threshold = max(powers) / 4
     onsets, last = [], -1e9
-    for i, p in enumerate(powers):
-        t = start + i * n / rate
+    for w, p in enumerate(powers):
+        t = sample_time(packets, rate, w * n)
         if p > threshold:
             if t - last > 1.0:
                 onsets.append(t)
@@ -222,7 +247,7 @@ def main():
             if args.sync and frames:
                 flashes = [t for (t, p), (_, q) in zip(frames[1:], frames)
                            if is_flash(p, width, height) and not is_flash(q, width, height)]
-                clicks = click_times(samples, rate, audio_start)
+                clicks = click_times(samples, rate, audio_packets(path, channels))
                 print("flashes at %s" % ["%.3f" % t for t in flashes])
                 print("clicks at  %s" % ["%.3f" % t for t in clicks])
                 check(len(flashes) >= 3 and len(flashes) == len(clicks),
