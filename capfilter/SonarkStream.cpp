@@ -394,7 +394,7 @@ HRESULT CSonarkStream::FillBuffer(IMediaSample* sample) {
         }
         if (packetLength != 0) break;
         if (StopRequested()) return EmptySample(sample, 0);
-        if (m_pSourceFilter->State() != State_Running) return EmptySample(sample, kPausedSampleMs);
+        if (m_pSourceFilter->State() != State_Running) return PausedSample(sample, dualAudio);
         ::Sleep(kPacketPollMs);
     }
 
@@ -402,7 +402,19 @@ HRESULT CSonarkStream::FillBuffer(IMediaSample* sample) {
     ScopedUnlock unlock(m_pLock);
     m_packetLength = packetLength;
     m_micPacketLength = micPacketLength;
-    return ProcessPacket(sample, buffer, streamTime, dualAudio, params.timingMode, speakers.Get(), mic.Get());
+    HRESULT hr = ProcessPacket(sample, buffer, streamTime, dualAudio, params.timingMode, speakers.Get(), mic.Get());
+    if (SUCCEEDED(hr) && m_pSourceFilter->State() != State_Running) hr = FollowFilterState(dualAudio, streamTime);
+    return hr;
+}
+
+HRESULT CSonarkStream::PausedSample(IMediaSample* sample, bool dualAudio) {
+    {
+        if (!LockForStreaming()) return EmptySample(sample, 0);
+        ScopedUnlock unlock(m_pLock);
+        HRESULT hr = FollowFilterState(dualAudio, 0);
+        if (FAILED(hr)) return hr;
+    }
+    return EmptySample(sample, kPausedSampleMs);
 }
 
 HRESULT CSonarkStream::ProcessPacket(IMediaSample* sample, BYTE* buffer, REFERENCE_TIME streamTime, bool dualAudio,

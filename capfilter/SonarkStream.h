@@ -52,6 +52,11 @@ private:
     // Starts the endpoint clients once the filter runs and its start time
     // has come (stream time 0), stops them when it no longer runs.
     HRESULT FollowFilterState(bool dualAudio, REFERENCE_TIME streamTime);
+    // The empty sample of a pause, sent with the clients stopped: a writer
+    // that holds what it receives while paused (as renderers do) keeps this
+    // thread until the graph runs again, and a client left started
+    // meanwhile would hand out what it captured during the pause.
+    HRESULT PausedSample(IMediaSample* sample, bool dualAudio);
     // An empty, untimed sample: what goes out while there is nothing to send.
     HRESULT EmptySample(IMediaSample* sample, DWORD waitMs);
     HRESULT ProcessPacket(IMediaSample* sample, BYTE* buffer, REFERENCE_TIME streamTime, bool dualAudio, int timingMode,

@@ -32,6 +32,12 @@
 // monitored sink ("Monitor of X" monitors X) was started, and releases the
 // others unread, as Windows never produced them. Nothing is ever added:
 // what passes is the monitor's own packet.
+//
+// Windows captures nothing into a stopped stream; Wine 8 goes on recording
+// and hands the backlog out after the next Start. Every capture stream
+// handed out here (the loopback ones and those of capture endpoints, the
+// microphone) passes only what was captured while it was started
+// (CaptureRun.h).
 
 #include <windows.h>
 
@@ -42,6 +48,7 @@
 #include <atomic>
 #include <cwchar>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <string>
@@ -50,6 +57,7 @@
 #include "framework/base/ComPtr.h"
 #include "framework/dshow/Registration.h"
 #include "framework/win/Handles.h"
+#include "winetest/wineloopback/CaptureRun.h"
 #include "winetest/wineloopback/RenderStreams.h"
 
 namespace {
@@ -169,12 +177,15 @@ std::wstring MonitoredSink(const std::wstring& source, const std::wstring& endpo
     return source.compare(0, prefix.size(), prefix) == 0 ? source.substr(prefix.size()) : endpointSink;
 }
 
-// The capture service of a loopback client: the monitor's own, passing only
-// the packets captured while a render stream on the monitored sink was
-// started. The others are released unread: Windows never produced them.
+// The capture service of a capture stream: Wine's own, passing only the
+// packets captured while the caller's stream was started (CaptureRun.h)
+// and, for a loopback stream, while a render stream on the monitored sink
+// was started. The others are released unread: Windows never produced them.
 class GatedCaptureClient : public Object<IAudioCaptureClient> {
 public:
-    GatedCaptureClient(IAudioCaptureClient* inner, std::wstring sink) : m_inner(inner), m_sink(std::move(sink)) {}
+    // An empty sink: not a loopback stream.
+    GatedCaptureClient(IAudioCaptureClient* inner, std::wstring sink, std::shared_ptr<capture_run::CaptureRun> run)
+        : m_inner(inner), m_sink(std::move(sink)), m_run(std::move(run)) {}
 
     HRESULT STDMETHODCALLTYPE GetBuffer(BYTE** data, UINT32* frames, DWORD* flags, UINT64* devicePosition,
                                         UINT64* qpcPosition) override {
@@ -224,7 +235,7 @@ private:
                 *frames = 0;
             }
             if (hr != S_OK) return hr;
-            if (render_streams::RenderedAt(m_sink, captured)) {
+            if ((m_sink.empty() || render_streams::RenderedAt(m_sink, captured)) && m_run->StartedAt(captured)) {
                 if (qpcPosition) *qpcPosition = captured;
                 return S_OK;
             }
@@ -238,6 +249,7 @@ private:
 
     ComPtr<IAudioCaptureClient> m_inner;
     const std::wstring m_sink;
+    const std::shared_ptr<capture_run::CaptureRun> m_run;
     std::mutex m_lock;       // one caller at a time between a peek and its release
     bool m_holding = false;  // the caller has a packet out; under m_lock
 };
@@ -271,6 +283,7 @@ public:
         hr = capture->Initialize(mode, flags & ~AUDCLNT_STREAMFLAGS_LOOPBACK, duration, periodicity, format, session);
         if (FAILED(hr)) return hr;
         m_monitoredSink = MonitoredSink(sourceName, m_sink);
+        m_run = std::make_shared<capture_run::CaptureRun>();
         m_capture = capture;
         return S_OK;
     }
@@ -290,20 +303,22 @@ public:
         return Active()->GetDevicePeriod(def, min);
     }
     HRESULT STDMETHODCALLTYPE Start() override {
-        HRESULT hr = Active()->Start();
         // A loopback client's own start renders nothing.
+        if (m_capture) return m_run->Start(m_capture.Get());
+        HRESULT hr = m_render->Start();
         if (hr == S_OK && !m_capture && !m_counted.exchange(true) && !render_streams::Started(m_sink))
             m_counted = false;
         return hr;
     }
     HRESULT STDMETHODCALLTYPE Stop() override {
-        HRESULT hr = Active()->Stop();
+        if (m_capture) return m_run->Stop();
+        HRESULT hr = m_render->Stop();
         // A lost device plays nothing either.
         if ((SUCCEEDED(hr) || hr == AUDCLNT_E_DEVICE_INVALIDATED) && m_counted.exchange(false))
             render_streams::Stopped(m_sink);
         return hr;
     }
-    HRESULT STDMETHODCALLTYPE Reset() override { return Active()->Reset(); }
+    HRESULT STDMETHODCALLTYPE Reset() override { return m_capture ? m_run->Reset(m_capture.Get()) : m_render->Reset(); }
     HRESULT STDMETHODCALLTYPE SetEventHandle(HANDLE event) override { return Active()->SetEventHandle(event); }
     HRESULT STDMETHODCALLTYPE GetService(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
@@ -315,7 +330,7 @@ public:
             ComPtr<IAudioCaptureClient> inner;
             HRESULT hr = m_capture->GetService(__uuidof(IAudioCaptureClient), reinterpret_cast<void**>(&inner));
             if (FAILED(hr)) return hr;
-            auto* gate = new (std::nothrow) GatedCaptureClient(inner.Get(), m_monitoredSink);
+            auto* gate = new (std::nothrow) GatedCaptureClient(inner.Get(), m_monitoredSink, m_run);
             if (!gate) return E_OUTOFMEMORY;
             m_gate.Attach(gate);
         }
@@ -333,9 +348,65 @@ private:
     // Set once, by Initialize on the caller's thread, before any other call.
     ComPtr<IAudioClient> m_capture;
     std::wstring m_monitoredSink;
+    std::shared_ptr<capture_run::CaptureRun> m_run;
     std::mutex m_gateLock;
     ComPtr<GatedCaptureClient> m_gate;  // under m_gateLock
     std::atomic<bool> m_counted{false};
+};
+
+// The audio client of a capture endpoint: Wine's own, with the Start, Stop
+// and Reset of CaptureRun.h and the gated capture service.
+class CaptureClient : public Object<IAudioClient> {
+public:
+    explicit CaptureClient(IAudioClient* inner) : m_inner(inner) {}
+
+    HRESULT STDMETHODCALLTYPE Initialize(AUDCLNT_SHAREMODE mode, DWORD flags, REFERENCE_TIME duration,
+                                         REFERENCE_TIME periodicity, const WAVEFORMATEX* format,
+                                         LPCGUID session) override {
+        return m_inner->Initialize(mode, flags, duration, periodicity, format, session);
+    }
+    HRESULT STDMETHODCALLTYPE GetBufferSize(UINT32* frames) override { return m_inner->GetBufferSize(frames); }
+    HRESULT STDMETHODCALLTYPE GetStreamLatency(REFERENCE_TIME* latency) override {
+        return m_inner->GetStreamLatency(latency);
+    }
+    HRESULT STDMETHODCALLTYPE GetCurrentPadding(UINT32* padding) override {
+        return m_inner->GetCurrentPadding(padding);
+    }
+    HRESULT STDMETHODCALLTYPE IsFormatSupported(AUDCLNT_SHAREMODE mode, const WAVEFORMATEX* format,
+                                                WAVEFORMATEX** closest) override {
+        return m_inner->IsFormatSupported(mode, format, closest);
+    }
+    HRESULT STDMETHODCALLTYPE GetMixFormat(WAVEFORMATEX** format) override { return m_inner->GetMixFormat(format); }
+    HRESULT STDMETHODCALLTYPE GetDevicePeriod(REFERENCE_TIME* def, REFERENCE_TIME* min) override {
+        return m_inner->GetDevicePeriod(def, min);
+    }
+    HRESULT STDMETHODCALLTYPE Start() override { return m_run->Start(m_inner.Get()); }
+    HRESULT STDMETHODCALLTYPE Stop() override { return m_run->Stop(); }
+    HRESULT STDMETHODCALLTYPE Reset() override { return m_run->Reset(m_inner.Get()); }
+    HRESULT STDMETHODCALLTYPE SetEventHandle(HANDLE event) override { return m_inner->SetEventHandle(event); }
+    HRESULT STDMETHODCALLTYPE GetService(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (riid != __uuidof(IAudioCaptureClient)) return m_inner->GetService(riid, ppv);
+        *ppv = nullptr;
+        std::lock_guard<std::mutex> lock(m_gateLock);
+        if (!m_gate) {
+            ComPtr<IAudioCaptureClient> inner;
+            HRESULT hr = m_inner->GetService(__uuidof(IAudioCaptureClient), reinterpret_cast<void**>(&inner));
+            if (FAILED(hr)) return hr;
+            auto* gate = new (std::nothrow) GatedCaptureClient(inner.Get(), std::wstring(), m_run);
+            if (!gate) return E_OUTOFMEMORY;
+            m_gate.Attach(gate);
+        }
+        *ppv = static_cast<IAudioCaptureClient*>(m_gate.Get());
+        m_gate->AddRef();
+        return S_OK;
+    }
+
+private:
+    ComPtr<IAudioClient> m_inner;
+    const std::shared_ptr<capture_run::CaptureRun> m_run = std::make_shared<capture_run::CaptureRun>();
+    std::mutex m_gateLock;
+    ComPtr<GatedCaptureClient> m_gate;  // under m_gateLock
 };
 
 const wchar_t kMuteKey[] = L"Software\\Telvane\\WineTest\\EndpointMute";
@@ -429,12 +500,18 @@ public:
         HRESULT hr = m_inner->Activate(iid, ctx, params, ppv);
         if (FAILED(hr)) return hr;
         if (iid == __uuidof(IAudioEndpointVolume)) return WrapVolume(ppv);
-        if (iid != __uuidof(IAudioClient) || !m_isRender) return hr;
-        ComPtr<IAudioClient> render;
-        render.Attach(static_cast<IAudioClient*>(*ppv));
+        if (iid != __uuidof(IAudioClient)) return hr;
+        ComPtr<IAudioClient> client;
+        client.Attach(static_cast<IAudioClient*>(*ppv));
         *ppv = nullptr;
+        if (!m_isRender) {
+            auto* capture = new (std::nothrow) CaptureClient(client.Get());
+            if (!capture) return E_OUTOFMEMORY;
+            *ppv = static_cast<IAudioClient*>(capture);
+            return S_OK;
+        }
         auto* wrapped = new (std::nothrow)
-            LoopbackClient(render.Get(), m_enumerator.Get(), SinkOf(m_inner.Get(), m_enumerator.Get()));
+            LoopbackClient(client.Get(), m_enumerator.Get(), SinkOf(m_inner.Get(), m_enumerator.Get()));
         if (!wrapped) return E_OUTOFMEMORY;
         *ppv = static_cast<IAudioClient*>(wrapped);
         return S_OK;

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 
 #include <chrono>
+#include <thread>
 
 #include "tests/wine/capfilter/StreamFixture.h"
 
@@ -273,6 +274,23 @@ TEST_F(FillTest, TheClientsStartWhenTheGraphsStartTimeComes) {
     EXPECT_EQ(audio->speakers->startCalls, 1);
     EXPECT_EQ(first.actual, 1920);
     EXPECT_EQ(first.start, 0);
+}
+
+// A pause that comes while the thread waits for a packet: the empty sample
+// goes out with the clients already stopped, since a writer may hold it
+// until the graph runs again.
+TEST_F(FillTest, APauseDuringTheWaitStopsTheClientsBeforeTheEmptySampleGoes) {
+    Ready(4, true);
+    FakeMediaSample waiting(48000);
+    HRESULT result = E_PENDING;
+    std::thread fill([&] { result = Fill(waiting); });
+    ::Sleep(50);
+    ASSERT_EQ(filter->Pause(), S_OK);
+    fill.join();
+    EXPECT_EQ(result, S_OK);
+    EXPECT_EQ(waiting.actual, 0);
+    EXPECT_EQ(audio->speakers->stopCalls, 1);
+    EXPECT_EQ(audio->mic->stopCalls, 1);
 }
 
 TEST_F(FillTest, StartIsTriedTwice) {

@@ -19,6 +19,7 @@ the audio short by the playback gap). Options:
                                  period plus 10 ms of its 2000 Hz click
   --drift                        with --sync: the last flash/click offset within one
                                  frame period of the first
+  --av-limit S                   the largest audio/video duration difference (0.040)
   --lost-gap                     the recording lacks the gap's sound: the audio is
                                  shorter than the video by the gap, within 0.5 s
 One decoded frame is saved as "frame.png" in the folder. Exit code 0 when
@@ -158,6 +159,7 @@ def main():
     parser.add_argument("--tones", type=float, nargs="*", default=[])
     parser.add_argument("--sync", action="store_true")
     parser.add_argument("--drift", action="store_true")
+    parser.add_argument("--av-limit", type=float, default=0.040)
     parser.add_argument("--lost-gap", action="store_true")
     args = parser.parse_args()
 
@@ -242,8 +244,8 @@ def main():
                     check(abs(difference - times["gap"]) <= 0.5, "audio %.3f s shorter than the video, the gap %.1f s"
                           % (difference, times["gap"]))
                 else:
-                    check(abs(difference) <= 0.040, "audio and video durations differ by %.3f s (at most 0.040)"
-                          % difference)
+                    check(abs(difference) <= args.av_limit, "audio and video durations differ by %.3f s (at most %.3f)"
+                          % (difference, args.av_limit))
             if args.sync and frames:
                 flashes = [t for (t, p), (_, q) in zip(frames[1:], frames)
                            if is_flash(p, width, height) and not is_flash(q, width, height)]
