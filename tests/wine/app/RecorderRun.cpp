@@ -114,4 +114,12 @@ std::string Narrow(const std::wstring& text) {
     return out;
 }
 
+std::vector<std::filesystem::path> Recordings(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> found;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
+        if (entry.path().extension() == L".wmv") found.push_back(entry.path());
+    return found;
+}
+
 }  // namespace apptest

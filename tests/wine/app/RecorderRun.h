@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "tests/wine/driver/Driver.h"
 
@@ -52,5 +54,8 @@ DWORD CloseRecorder(Started& run);
 void WaitForDeferredInit();
 
 std::string Narrow(const std::wstring& text);
+
+// The ".wmv" files in a recordings folder.
+std::vector<std::filesystem::path> Recordings(const std::filesystem::path& folder);
 
 }  // namespace apptest

@@ -17,8 +17,16 @@ HRESULT FindRenderEndpoint(const std::wstring& name, IMMDevice** found) {
     HRESULT hr = ::CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL, __uuidof(IMMDeviceEnumerator),
                                     reinterpret_cast<void**>(&enumerator));
     if (FAILED(hr)) return hr;
+    return FindEndpointByName(enumerator.Get(), eRender, name, found);
+}
+
+}  // namespace
+
+HRESULT FindEndpointByName(IMMDeviceEnumerator* enumerator, EDataFlow flow, const std::wstring& name,
+                           IMMDevice** found) {
     ComPtr<IMMDeviceCollection> devices;
-    if (FAILED(hr = enumerator->EnumAudioEndpoints(eRender, DEVICE_STATE_ACTIVE, &devices))) return hr;
+    HRESULT hr = enumerator->EnumAudioEndpoints(flow, DEVICE_STATE_ACTIVE, &devices);
+    if (FAILED(hr)) return hr;
     UINT count = 0;
     devices->GetCount(&count);
     for (UINT i = 0; i < count; ++i) {
@@ -27,7 +35,7 @@ HRESULT FindRenderEndpoint(const std::wstring& name, IMMDevice** found) {
         if (FAILED(devices->Item(i, &device)) || FAILED(device->OpenPropertyStore(STGM_READ, &props))) continue;
         PROPVARIANT value;
         ::PropVariantInit(&value);
-        bool match =
+        const bool match =
             SUCCEEDED(props->GetValue(kFriendlyName, &value)) && value.vt == VT_LPWSTR && name == value.pwszVal;
         ::PropVariantClear(&value);
         if (match) {
@@ -37,8 +45,6 @@ HRESULT FindRenderEndpoint(const std::wstring& name, IMMDevice** found) {
     }
     return E_NOTFOUND;
 }
-
-}  // namespace
 
 bool TonePlayer::Start(const std::wstring& endpointName, double hz, int amplitude) {
     m_stop = false;

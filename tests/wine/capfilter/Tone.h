@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <mmdeviceapi.h>
+
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -31,3 +33,7 @@ private:
 // Amplitude of `hz` in one channel (0 left, 1 right) of interleaved stereo
 // 16-bit samples, in sample units (a sine of peak A gives about A).
 double ToneAmplitude(const std::vector<int16_t>& stereo, int channel, double hz, double rate);
+
+// The active endpoint of this flow whose friendly name is `name`.
+HRESULT FindEndpointByName(IMMDeviceEnumerator* enumerator, EDataFlow flow, const std::wstring& name,
+                           IMMDevice** found);

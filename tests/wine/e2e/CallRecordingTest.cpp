@@ -113,14 +113,6 @@ private:
     std::atomic<DWORD> m_threadId{0};
 };
 
-std::vector<std::filesystem::path> Recordings(const std::filesystem::path& folder) {
-    std::vector<std::filesystem::path> found;
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
-        if (entry.path().extension() == L".wmv") found.push_back(entry.path());
-    return found;
-}
-
 void WaitSeconds(double seconds) { ::Sleep(static_cast<DWORD>(seconds * 1000)); }
 
 // The installed copy: the files of the product folder, as an installer puts them.

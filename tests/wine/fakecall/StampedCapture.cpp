@@ -1,12 +1,13 @@
 #include "tests/wine/fakecall/StampedCapture.h"
 
+#include "tests/wine/capfilter/Tone.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 namespace {
 
-const PROPERTYKEY kFriendlyName = {{0xa45c254e, 0xdf1c, 0x4efd, {0x80, 0x20, 0x67, 0xd1, 0x46, 0xa8, 0x50, 0xe0}}, 14};
 constexpr uint32_t kRate = 48000;
 
 HRESULT Enumerator(IMMDeviceEnumerator** enumerator) {
@@ -28,25 +29,7 @@ HRESULT FindCaptureEndpoint(const std::wstring& name, IMMDevice** found) {
     HRESULT hr = Enumerator(&enumerator);
     if (FAILED(hr)) return hr;
     if (name.empty()) return enumerator->GetDefaultAudioEndpoint(eCapture, eConsole, found);
-    ComPtr<IMMDeviceCollection> devices;
-    if (FAILED(hr = enumerator->EnumAudioEndpoints(eCapture, DEVICE_STATE_ACTIVE, &devices))) return hr;
-    UINT count = 0;
-    devices->GetCount(&count);
-    for (UINT i = 0; i < count; ++i) {
-        ComPtr<IMMDevice> device;
-        ComPtr<IPropertyStore> props;
-        if (FAILED(devices->Item(i, &device)) || FAILED(device->OpenPropertyStore(STGM_READ, &props))) continue;
-        PROPVARIANT value;
-        ::PropVariantInit(&value);
-        const bool match =
-            SUCCEEDED(props->GetValue(kFriendlyName, &value)) && value.vt == VT_LPWSTR && name == value.pwszVal;
-        ::PropVariantClear(&value);
-        if (match) {
-            *found = device.Detach();
-            return S_OK;
-        }
-    }
-    return E_NOTFOUND;
+    return FindEndpointByName(enumerator.Get(), eCapture, name, found);
 }
 
 HRESULT DefaultRenderEndpoint(IMMDevice** device) {

@@ -21,14 +21,6 @@ constexpr int kRecord = 1215;
 
 std::string Narrow8(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-std::vector<std::filesystem::path> Recordings(const std::filesystem::path& folder) {
-    std::vector<std::filesystem::path> found;
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
-        if (entry.path().extension() == L".wmv") found.push_back(entry.path());
-    return found;
-}
-
 TEST(RecorderRecords, RecordThenStopLeavesAWmvInTheRecordingsFolder) {
     EndLeftovers();
     const std::filesystem::path folder(driver::ProgramFolder() + L"graph_recorder\\recordings");

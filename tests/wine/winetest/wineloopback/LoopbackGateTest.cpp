@@ -23,8 +23,6 @@
 
 namespace {
 
-const PROPERTYKEY kFriendlyName = {{0xa45c254e, 0xdf1c, 0x4efd, {0x80, 0x20, 0x67, 0xd1, 0x46, 0xa8, 0x50, 0xe0}}, 14};
-
 // The longest a stop may take to reach the loopback client, and the
 // longest from a start to its first packet.
 constexpr double kGateMs = 200;
@@ -56,29 +54,6 @@ struct Reading {
         return all;
     }
 };
-
-HRESULT FindEndpoint(IMMDeviceEnumerator* enumerator, EDataFlow flow, const std::wstring& name, IMMDevice** found) {
-    ComPtr<IMMDeviceCollection> devices;
-    HRESULT hr = enumerator->EnumAudioEndpoints(flow, DEVICE_STATE_ACTIVE, &devices);
-    if (FAILED(hr)) return hr;
-    UINT count = 0;
-    devices->GetCount(&count);
-    for (UINT i = 0; i < count; ++i) {
-        ComPtr<IMMDevice> device;
-        ComPtr<IPropertyStore> props;
-        if (FAILED(devices->Item(i, &device)) || FAILED(device->OpenPropertyStore(STGM_READ, &props))) continue;
-        PROPVARIANT value;
-        ::PropVariantInit(&value);
-        bool match =
-            SUCCEEDED(props->GetValue(kFriendlyName, &value)) && value.vt == VT_LPWSTR && name == value.pwszVal;
-        ::PropVariantClear(&value);
-        if (match) {
-            *found = device.Detach();
-            return S_OK;
-        }
-    }
-    return E_NOTFOUND;
-}
 
 // A started shared-mode capture of 48000 Hz stereo 16-bit: the recorder's
 // loopback client on the default speakers, or the monitor read directly.
@@ -156,7 +131,7 @@ private:
         if (FAILED(hr)) return hr;
         ComPtr<IMMDevice> device;
         hr = name.empty() ? enumerator->GetDefaultAudioEndpoint(flow, eConsole, &device)
-                          : FindEndpoint(enumerator.Get(), flow, name, &device);
+                          : FindEndpointByName(enumerator.Get(), flow, name, &device);
         if (FAILED(hr)) return hr;
         if (FAILED(hr = device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr,
                                          reinterpret_cast<void**>(&m_client))))
