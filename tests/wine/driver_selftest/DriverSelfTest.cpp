@@ -563,7 +563,8 @@ TEST(DriverProgram, DrivesAWindowOfAnotherProcessAndEndsIt) {
     HWND hwnd = WaitForWindow(kChildTitle, kAppearMs, child.Id());
     ASSERT_NE(hwnd, nullptr);
     EXPECT_EQ(FindTopWindow(kChildTitle, ::GetCurrentProcessId()), nullptr);
-    EXPECT_EQ(GetControlText(hwnd, kEditId), L"initial");
+    // The window exists before its controls do: wait for them.
+    EXPECT_TRUE(PollUntil(kAppearMs, [&] { return GetControlText(hwnd, kEditId) == L"initial"; }));
     EXPECT_TRUE(SetControlText(hwnd, kEditId, L"from the test"));
     EXPECT_EQ(GetControlText(hwnd, kEditId), L"from the test");
     EXPECT_TRUE(IsControlChecked(hwnd, kCheckId));
