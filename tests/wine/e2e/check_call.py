@@ -32,25 +32,16 @@ import json
 import math
 import os
 import struct
-import subprocess
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from check_recording import probe, run  # noqa: E402  (the shared ffprobe/ffmpeg calls)
 
 # The writer stores the screen's bottom-up rows uncompressed, which ffmpeg
 # reads from an ASF file as they lie.
 UPRIGHT = "vflip"
 CLICK_HZ = 2000
 CLICK_WINDOW_S = 0.005
-
-
-def run(args):
-    result = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=False)
-    if result.returncode != 0:
-        raise RuntimeError("%s failed: %s" % (args[0], result.stderr.decode(errors="replace").strip()))
-    return result.stdout
-
-
-def probe(path):
-    return json.loads(run(["ffprobe", "-v", "error", "-show_format", "-show_streams", "-of", "json", path]))
 
 
 def video_frames(path, width, height):
