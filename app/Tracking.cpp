@@ -14,6 +14,8 @@ bool BackgroundActive() { return false; }
 
 HWND TrackedWindow() { return nullptr; }
 
+int RelativeScale() { return 100; }
+
 void BackgroundPositionCheck() {}
 
 void TrackingTick() {}

@@ -39,6 +39,10 @@ bool BackgroundActive();
 // The tracked Skype window; null when none is tracked.
 HWND TrackedWindow();
 
+// Display 2's scale relative to display 1's, in integer percent; 100 unless
+// background recording runs on display 2.
+int RelativeScale();
+
 // The recorder tick's tracking duties: the one-shot background position
 // check, the background scale update, and (no recording running) the
 // capture-window tracking with the idle status texts.
