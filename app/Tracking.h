@@ -1,42 +1,53 @@
 #pragma once
 // Following the Skype call window: a thread that enumerates the top-level
-// windows while no recording runs, the background mode, and the region kept
-// on the tracked window.
+// windows while no recording runs and learns the Skype windows' titles, and
+// the recorder tick's share (the tracked window, background mode, the
+// capture region kept on the tracked window, the idle status line). The
+// rules are portable (TrackingRules.h, TrackingTicker.h); this is the Win32
+// side around them.
 
 #include <windows.h>
 
 #include <string>
 
+// Clears both stop flags and starts the tracking thread (unless one runs).
 void StartTracking();
+// Sets both stop flags: the thread ends.
 void StopTracking();
 
 // The tracked Skype window's title, and the last conversation form's title;
-// empty when none is tracked.
+// empty when none is tracked. Frozen while a recording runs.
 std::wstring TrackedTitleText();
 std::wstring ConversationTitleText();
 
-// Asks the tracking thread to end (a recording starts).
+// Sets the first stop flag (a recording starts): the thread ends.
 void EndTrackingThread();
 
-// When no window is tracked, the window last clicked becomes the tracked one.
+// Not built yet (marking): when no window is tracked, the window last
+// clicked becomes the tracked one. Does nothing today.
 void AdoptLastClickedWindow();
 
-// The title of the window the user last clicked; empty when none.
+// Not built yet (marking): the title of the window the user last clicked;
+// empty today.
 std::wstring LastClickedTitleText();
 
-// Brings the tracked Skype window to the front.
+// "Show main window": brings the window titled as the tracked one to the front.
 void BringTrackedWindowToTop();
 
-// Moves the tracked window fully onto its display.
+// Before a motion search: moves the window titled as the tracked one off the
+// left edge of its display (narrowing it), then waits a second, pumping.
 void FitTrackedWindowOnDisplay();
 
-// Removes the layered style from the tracked window.
+// Not built yet (marking): removes the layered style from the tracked
+// window. Does nothing today.
 void DropTrackedWindowLayering();
 
-// Whether background recording is active.
+// Whether background recording is active: a Skype window is tracked, not
+// minimised, and "HideWindow" is on.
 bool BackgroundActive();
 
-// The tracked Skype window; null when none is tracked.
+// The tracked Skype window; null when none is tracked. Frozen while a
+// recording runs.
 HWND TrackedWindow();
 
 // Display 2's scale relative to display 1's, in integer percent; 100 unless
@@ -44,7 +55,8 @@ HWND TrackedWindow();
 int RelativeScale();
 
 // The recorder tick's tracking duties: the one-shot background position
-// check, the background scale update, and (no recording running) the
-// capture-window tracking with the idle status texts.
+// check (tick step 2), and the background scale update followed, while no
+// recording runs, by the capture-window tracking and the idle status texts
+// (tick step 5).
 void BackgroundPositionCheck();
 void TrackingTick();
