@@ -1,9 +1,156 @@
 #include "graph/ClonePreview.h"
 
-// Not built yet: there is no preview to build or stop.
+#include <control.h>
+#include <strmif.h>
+#include <uuids.h>
 
-bool BuildClonePreview() { return true; }
+#include <cstdint>
+#include <string>
 
-void StopClonePreview() {}
+#include "app/ShowMessage.h"
+#include "app/Tracking.h"
+#include "app/WinDlgLayout.h"
+#include "graph/CloneCaptureArguments.h"
+#include "graph/ClonePreviewPlacement.h"
+#include "graph/ClonePreviewState.h"
+#include "graph/FailureNames.h"
+#include "graph/FilterLookup.h"
+#include "graph/RecorderLayering.h"
+#include "settings/Settings.h"
 
-bool ClonePreviewRunning() { return false; }
+namespace {
+
+constexpr wchar_t kScreenCaptureFilterName[] = L"Pixark BCK";
+constexpr int kStatusControlId = 118;
+// WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS.
+constexpr long kVideoWindowStyle = 0x54000000;
+// OLE Automation booleans for IVideoWindow (its header leaves the macros out).
+constexpr long kOaTrue = -1;
+
+bool Fail(const std::wstring& message) {
+    ShowMessage(message);
+    return false;
+}
+
+// The recorder window of this process: the dialog titled "Quorra". Another
+// program's window of that name cannot own the preview.
+HWND RecorderWindowHandle() {
+    HWND window = nullptr;
+    while ((window = ::FindWindowExW(nullptr, window, nullptr, L"Quorra")) != nullptr) {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(window, &process);
+        if (process == ::GetCurrentProcessId()) return window;
+    }
+    return nullptr;
+}
+
+ComPtr<IBaseFilter> CreateCaptureInstance() {
+    ComPtr<IBaseFilter> filter;
+    if (FAILED(::CoCreateInstance(kScreenCaptureFilterClsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
+                                  IID_IBaseFilter, reinterpret_cast<void**>(&filter))))
+        return nullptr;
+    return filter;
+}
+
+// The filter takes a window handle as its 32-bit value; on the 32-bit
+// system this is the whole handle.
+std::int32_t WindowValue(HWND window) { return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(window)); }
+
+// As the recording graph sets up its capture filter: a first instance takes
+// the settings, which the filter keeps for the instances created after it,
+// and a second one goes into graph2. False after the failure's messages.
+bool CreateCloneCaptureFilter() {
+    ClonePreviewState& state = ClonePreview();
+    state.CloneCaptureFilter = CreateCaptureInstance();
+    if (!state.CloneCaptureFilter) return Fail(L"Cannot create screen capture filter 2");
+    if (!ConfigureCloneCapture()) return Fail(L"Cannot communicate with screen capture filter 2");
+
+    // The first instance was never added; removing it fails harmlessly.
+    if (state.graph2) state.graph2->RemoveFilter(state.CloneCaptureFilter.Get());
+    state.CloneCaptureFilter = CreateCaptureInstance();
+
+    HRESULT hr = E_POINTER;
+    if (state.graph2 && state.CloneCaptureFilter)
+        hr = state.graph2->AddFilter(state.CloneCaptureFilter.Get(), kScreenCaptureFilterName);
+    if (SUCCEEDED(hr)) return true;
+    ShowMessage(L"Cannot add screen capture filter");
+    return Fail(std::wstring(L"Cannot add video filter (") + AddFilterFailureName(static_cast<std::uint32_t>(hr)) +
+                L")");
+}
+
+int StatusControlHeight(HWND recorder) {
+    RECT r{};
+    HWND status = ::GetDlgItem(recorder, kStatusControlId);
+    if (!status || !::GetWindowRect(status, &r)) return 0;
+    return r.bottom - r.top;
+}
+
+// The renderer's window becomes a child of the recorder window, in the
+// video area of its layout.
+void ShowInRecorder(IVideoWindow* video, HWND recorder) {
+    video->put_Owner(reinterpret_cast<OAHWND>(recorder));
+    RECT client{};
+    ::GetClientRect(recorder, &client);
+    const ScreenRect place = ClonePreviewRect(Settings.MiniClone, client.right, client.bottom, UiScale(Settings.Size),
+                                              StatusControlHeight(recorder));
+    video->SetWindowPosition(place.left, place.top, place.Width(), place.Height());
+    video->put_AutoShow(kOaTrue);
+    video->put_Visible(kOaTrue);
+    video->put_WindowStyle(kVideoWindowStyle);
+    video->SetWindowForeground(1);
+}
+
+}  // namespace
+
+bool ConfigureCloneCapture() {
+    ClonePreviewState& state = ClonePreview();
+    IBaseFilter* const filter = state.CloneCaptureFilter.Get();
+    if (!filter) return false;
+    if (FAILED(
+            filter->QueryInterface(__uuidof(IScreenCaptureSettings), reinterpret_cast<void**>(&state.CloneSettings))) ||
+        !state.CloneSettings)
+        return false;
+    const ScreenCaptureArgumentList a =
+        CloneCaptureArguments(Settings, WindowValue(TrackedWindow()), BackgroundActive(), RelativeScale());
+    if (FAILED(state.CloneSettings->SetCaptureSettings(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9],
+                                                       a[10], a[11], a[12], a[13], a[14], a[15])))
+        return Fail(L"FAIL settings 1");
+    return true;
+}
+
+bool BuildClonePreview() {
+    if (!RecorderWindowHandle() || Settings.ShowVideo == 0) return true;
+    StopClonePreview();
+    if (Settings.ShowVideo == 0) return true;
+
+    ClonePreviewState& state = ClonePreview();
+    if (!state.graph2) CreatePreviewGraphInterfaces();
+    // Whatever this reports, the configuration of the instance in graph2
+    // decides whether the build goes on.
+    CreateCloneCaptureFilter();
+    if (!ConfigureCloneCapture()) return Fail(L"Cannot setup screen capture filter");
+
+    // A missing renderer is reported below, with the pin.
+    state.renderer2 = AddPreviewDeviceFilter(CLSID_LegacyAmFilterCategory, L"Video Renderer", state.graph2.Get());
+    // The lookup falls back to the filter's last pin, so a capture filter
+    // whose single pin has another name is rendered too.
+    const ComPtr<IPin> capture = GetPinByName(state.CloneCaptureFilter.Get(), PINDIR_OUTPUT, L"Capture");
+    if (!state.renderer2 || !capture) return Fail(L"Cannot render cloned video");
+    if (!state.graph2 || FAILED(state.graph2->Render(capture.Get()))) return Fail(L"Cannot render screen");
+    if (!state.mediaControl2 || !state.videoWindow2) return Fail(L"Cannot show video 2");
+
+    if (HWND recorder = RecorderWindowHandle()) ShowInRecorder(state.videoWindow2.Get(), recorder);
+    if (FAILED(state.mediaControl2->Run())) return Fail(L"Cannot show video 1");
+    state.running = true;
+
+    if (Settings.SetTopWindow != 0) RefreshLayeredStyle(RecorderWindowHandle());
+    return true;
+}
+
+void StopClonePreview() {
+    if (!RecorderWindowHandle() || Settings.ShowVideo == 0) return;
+    ClonePreviewState& state = ClonePreview();
+    if (state.mediaControl2) state.mediaControl2->Stop();
+    ReleaseClonePreview();
+    CreatePreviewGraphInterfaces();
+}

@@ -9,12 +9,10 @@
 #include "app/DiagnosticLog.h"
 #include "app/EnvironmentProbes.h"
 #include "app/ShowMessage.h"
+#include "graph/ClonePreview.h"
 #include "graph/RecordingGraphState.h"
 #include "graph/RestoreHelper.h"
 #include "settings/Settings.h"
-
-// The clone preview's interfaces come with the preview graph, which is not
-// part of this build yet: CreateAllGraphs leaves them empty.
 
 namespace {
 
@@ -102,7 +100,11 @@ HRESULT RecreateGraphInterfaces() {
     return CreateGraphInterfaces();
 }
 
-HRESULT CreateAllGraphs() { return CreateGraphInterfaces(); }
+HRESULT CreateAllGraphs() {
+    const HRESULT hr = CreateGraphInterfaces();
+    if (FAILED(hr)) return hr;
+    return CreatePreviewGraphInterfaces();
+}
 
 bool RecordingGraphExists() { return static_cast<bool>(RecordingGraph().graph); }
 

@@ -1,0 +1,14 @@
+#pragma once
+// Where the clone preview's video window goes inside the recorder window,
+// in client pixels. Portable, so the rule is tested without a window.
+
+#include "app/Geometry.h"
+
+// The large layout ("MiniClone" 0) keeps the video in the fixed area beside
+// the caption: 195, 39, 301 x 137, each scaled by the interface scale and
+// truncated. The small layout (any other "MiniClone") fills the width from
+// the bottom of the button row (its top, 30 x scale truncated, plus the row's
+// height, a seventh of the client height, as ComputeSmallLayout places the
+// buttons) down to the status line, one pixel wider than the client area.
+// statusHeight is the status control's height.
+ScreenRect ClonePreviewRect(int miniClone, int clientWidth, int clientHeight, double scale, int statusHeight);
