@@ -186,9 +186,7 @@ REFERENCE_TIME CCaptureStream::CaptureStartTime(size_t pendingBytes) {
     }
     REFERENCE_TIME now = 0;
     if (!clock || FAILED(clock->GetTime(&now))) return 0;
-    REFERENCE_TIME t =
-        now - start - static_cast<REFERENCE_TIME>(pendingBytes * kUnitsPerSecond / m_format.nAvgBytesPerSec);
-    return t > 0 ? t : 0;
+    return now - start - static_cast<REFERENCE_TIME>(pendingBytes * kUnitsPerSecond / m_format.nAvgBytesPerSec);
 }
 
 HRESULT CCaptureStream::OnThreadCreate() {
@@ -234,8 +232,18 @@ HRESULT CCaptureStream::FillBuffer(IMediaSample* sample) {
         // A live source: what was captured while paused is not delivered.
         if (!running) m_pending.resize(before);
         // The first sound since the thread started fixes the time base.
-        if (m_firstSample && m_bytesDelivered == 0 && before == 0 && !m_pending.empty())
+        // The graph runs its filters a little before stream time 0 (200 ms
+        // under Wine): what the endpoint captured before 0 is dropped, as a
+        // device delivers nothing from before the start.
+        if (m_firstSample && m_bytesDelivered == 0 && before == 0 && !m_pending.empty()) {
             m_base = CaptureStartTime(m_pending.size());
+            if (m_base < 0) {
+                const uint64_t early = static_cast<uint64_t>(-m_base) * m_format.nAvgBytesPerSec / kUnitsPerSecond;
+                const size_t drop = std::min(m_pending.size(), static_cast<size_t>((early + block - 1) / block * block));
+                m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(drop));
+                m_base = 0;
+            }
+        }
     }
 
     std::memcpy(data, m_pending.data(), want);

@@ -9,8 +9,9 @@
 // while the filter runs is delivered. Time stamps come from the count of
 // bytes delivered, on the stream-time base: the first sample starts at the
 // stream time its first byte was captured (an endpoint may deliver nothing
-// for a while -- PulseAudio's monitor of an idle null sink does), and each
-// later one where the one before ended. A pause stops the stream time and
+// for a while -- PulseAudio's monitor of an idle null sink does; what came
+// before stream time 0 is dropped), and each later one where the one
+// before ended. A pause stops the stream time and
 // the count alike.
 
 #include <windows.h>
@@ -63,7 +64,8 @@ private:
     WAVEFORMATEX m_format{};
     ALLOCATOR_PROPERTIES m_suggested{-1, -1, -1, -1};
 
-    // The stream time now less `pendingBytes` of audio; 0 without a clock.
+    // The stream time now less `pendingBytes` of audio (below 0 before the
+    // stream's start); 0 without a clock.
     REFERENCE_TIME CaptureStartTime(size_t pendingBytes);
 
     // The clock and start time of the last Run, for the worker.

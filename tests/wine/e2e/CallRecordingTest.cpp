@@ -257,7 +257,7 @@ TEST(CallRecording, DevicePath) {
                        {"Audio Output1", ""},
                        {"Audio Source", Narrow8(kDeviceName)},
                        {"Audio Output", "Capture"}},
-                      6, 0, 0, 0, 0, true);
+                      11, 0, 0, 0, 0, true);
     c.device = true;
     Record(c);
 }
