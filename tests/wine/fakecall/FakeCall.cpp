@@ -19,6 +19,18 @@
 // that long and opens it again; the voice's timeline goes on as if it had
 // played on (the clicks stay on their 5 s grid). WM_CLOSE ends the program.
 // Command line: "/seconds N" ends it after N seconds, "/x X /y Y" places it.
+//
+// The other Skype windows exist only when "/with" names them, comma
+// separated: "live" (class "TLiveConversationWindow", title
+// "LiveConversationWindow"), "main" ("tSkMainForm", "Skype - bob.main"),
+// "monitor" ("TCallMonitorForm", "Bob - call") and "preview"
+// ("ApplicationFrameWindow", "Skype Preview"); each is 300 x 200 and shows
+// its name on a plain colour. A test drives any of the windows ("call" is
+// the Bob window) with WM_COPYDATA sent to the Bob window, dwData
+// kCommandTag, the data a UTF-16 command without terminating zero:
+//   "move <window> X Y", "size <window> W H", "minimise <window>",
+//   "restore <window>", "title <window> <text...>".
+// SendMessage returns 1 when the command was carried out, 0 otherwise.
 
 #include <windows.h>
 
@@ -31,6 +43,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -42,6 +55,7 @@ constexpr int kWidth = 420;
 constexpr int kHeight = 250;
 constexpr UINT_PTR kEndTimer = 2;
 constexpr UINT kGapMessage = WM_APP + 1;
+constexpr ULONG_PTR kCommandTag = 0x46434D44;  // "FCMD"
 
 constexpr DWORD kRate = 48000;
 constexpr uint64_t kClickPeriod = 5 * kRate;
@@ -214,8 +228,115 @@ void Tick(HWND hwnd) {
     Paint(dc.Get());
 }
 
+// The other Skype windows, made when the command line asks for them.
+struct OtherWindow {
+    const wchar_t* name;  // in "/with" and in commands
+    const wchar_t* windowClass;
+    const wchar_t* title;
+    int x, y;
+    COLORREF colour;
+    HWND hwnd;
+};
+OtherWindow g_others[] = {
+    {L"live", L"TLiveConversationWindow", L"LiveConversationWindow", 40, 420, RGB(120, 40, 40), nullptr},
+    {L"main", L"tSkMainForm", L"Skype - bob.main", 360, 420, RGB(40, 120, 40), nullptr},
+    {L"monitor", L"TCallMonitorForm", L"Bob - call", 680, 420, RGB(40, 40, 120), nullptr},
+    {L"preview", L"ApplicationFrameWindow", L"Skype Preview", 1000, 420, RGB(120, 120, 40), nullptr},
+};
+HWND g_call = nullptr;
+
+LRESULT CALLBACK OtherWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_PAINT: {
+            win::PaintDC dc(hwnd);
+            RECT client{};
+            ::GetClientRect(hwnd, &client);
+            COLORREF colour = RGB(80, 80, 80);
+            const wchar_t* name = L"";
+            for (const OtherWindow& w : g_others)
+                if (w.hwnd == hwnd) colour = w.colour, name = w.name;
+            win::Brush brush(::CreateSolidBrush(colour));
+            ::FillRect(dc.Get(), &client, brush.Get());
+            ::SetBkMode(dc.Get(), TRANSPARENT);
+            ::SetTextColor(dc.Get(), RGB(255, 255, 255));
+            ::DrawTextW(dc.Get(), name, -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            return 1;
+        default:
+            return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+HWND WindowNamed(const std::wstring& name) {
+    if (name == L"call") return g_call;
+    for (const OtherWindow& w : g_others)
+        if (name == w.name) return w.hwnd;
+    return nullptr;
+}
+
+// "<verb> <window> [arguments]"; true when carried out.
+bool RunCommand(const std::wstring& command) {
+    const size_t verbEnd = command.find(L' ');
+    if (verbEnd == std::wstring::npos) return false;
+    const std::wstring verb = command.substr(0, verbEnd);
+    const size_t nameEnd = command.find(L' ', verbEnd + 1);
+    const std::wstring name =
+        command.substr(verbEnd + 1, nameEnd == std::wstring::npos ? nameEnd : nameEnd - verbEnd - 1);
+    const std::wstring rest = nameEnd == std::wstring::npos ? std::wstring() : command.substr(nameEnd + 1);
+    HWND target = WindowNamed(name);
+    if (!target) return false;
+    int a = 0, b = 0;
+    const bool twoNumbers = std::swscanf(rest.c_str(), L"%d %d", &a, &b) == 2;
+    if (verb == L"move" && twoNumbers)
+        return ::SetWindowPos(target, nullptr, a, b, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
+    if (verb == L"size" && twoNumbers && a > 0 && b > 0)
+        return ::SetWindowPos(target, nullptr, 0, 0, a, b, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
+    if (verb == L"minimise" && rest.empty()) {
+        ::ShowWindow(target, SW_MINIMIZE);
+        return ::IsIconic(target) != FALSE;
+    }
+    if (verb == L"restore" && rest.empty()) {
+        ::ShowWindow(target, SW_RESTORE);
+        return ::IsIconic(target) == FALSE;
+    }
+    if (verb == L"title") return ::SetWindowTextW(target, rest.c_str()) != FALSE;
+    return false;
+}
+
+LRESULT OnCopyData(const COPYDATASTRUCT* data) {
+    // A command longer than this is no command of ours.
+    constexpr DWORD kLongestCommand = 4096 * sizeof(wchar_t);
+    if (!data || data->dwData != kCommandTag || !data->lpData || data->cbData % sizeof(wchar_t) != 0 ||
+        data->cbData > kLongestCommand)
+        return 0;
+    const std::wstring command(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+    return RunCommand(command) ? 1 : 0;
+}
+
+// Makes the windows "/with" names ("live,main,..."); false when one cannot be made.
+bool MakeOtherWindows(HINSTANCE instance, const std::wstring& with) {
+    for (OtherWindow& w : g_others) {
+        const std::wstring list = L"," + with + L",";
+        if (list.find(L"," + std::wstring(w.name) + L",") == std::wstring::npos) continue;
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = OtherWindowProc;
+        wc.hInstance = instance;
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = w.windowClass;
+        if (!::RegisterClassW(&wc)) return false;
+        w.hwnd = ::CreateWindowExW(0, w.windowClass, w.title, WS_POPUP | WS_VISIBLE, w.x, w.y, 300, 200, nullptr,
+                                   nullptr, instance, nullptr);
+        if (!w.hwnd) return false;
+    }
+    return true;
+}
+
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+        case WM_COPYDATA:
+            return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         case WM_PAINT: {
             win::PaintDC dc(hwnd);
             Paint(dc.Get());
@@ -254,6 +375,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     const int seconds = argv ? Argument(argc, argv, L"/seconds", 0) : 0;
     const int x = argv ? Argument(argc, argv, L"/x", 500) : 500;
     const int y = argv ? Argument(argc, argv, L"/y", 300) : 300;
+    std::wstring with;
+    for (int i = 1; argv && i + 1 < argc; ++i)
+        if (std::wcscmp(argv[i], L"/with") == 0) with = argv[i + 1];
     if (argv) ::LocalFree(argv);
 
     WNDCLASSW wc{};
@@ -265,6 +389,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     HWND hwnd = ::CreateWindowExW(0, wc.lpszClassName, L"Bob", WS_POPUP | WS_VISIBLE, x, y, kWidth, kHeight, nullptr,
                                   nullptr, instance, nullptr);
     if (!hwnd) return 1;
+    g_call = hwnd;
+    if (!with.empty() && !MakeOtherWindows(instance, with)) return 1;
     ::timeBeginPeriod(1);
     g_startTick = ::GetTickCount();
     g_voice.Begin();
