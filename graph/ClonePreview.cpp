@@ -91,7 +91,9 @@ void ShowInRecorder(IVideoWindow* video, HWND recorder) {
     video->put_Owner(reinterpret_cast<OAHWND>(recorder));
     RECT client{};
     ::GetClientRect(recorder, &client);
-    const ScreenRect place = ClonePreviewRect(Settings.MiniClone, client.right, client.bottom, UiScale(Settings.Size),
+    const double scale = UiScale(Settings.Size);
+    const int rowBottom = ComputeSmallLayout(client.right, client.bottom, scale).record.bottom;
+    const ScreenRect place = ClonePreviewRect(Settings.MiniClone, client.right, client.bottom, scale, rowBottom,
                                               StatusControlHeight(recorder));
     video->SetWindowPosition(place.left, place.top, place.Width(), place.Height());
     video->put_AutoShow(kOaTrue);

@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "app/WinDlgLayout.h"
-
 namespace {
 
 ScreenRect Sized(int left, int top, int width, int height) { return {left, top, left + width, top + height}; }
@@ -19,10 +17,8 @@ int Scaled(int value, double scale) {
 
 }  // namespace
 
-ScreenRect ClonePreviewRect(int miniClone, int clientWidth, int clientHeight, double scale, int statusHeight) {
+ScreenRect ClonePreviewRect(int miniClone, int clientWidth, int clientHeight, double scale, int buttonRowBottom,
+                            int statusHeight) {
     if (miniClone == 0) return Sized(Scaled(195, scale), Scaled(39, scale), Scaled(301, scale), Scaled(137, scale));
-    // The bottom of the button row exactly as the small layout places the
-    // buttons, so the video meets them in every build.
-    const int rowBottom = ComputeSmallLayout(clientWidth, clientHeight, scale).record.bottom;
-    return Sized(0, rowBottom, clientWidth + 1, clientHeight - statusHeight - rowBottom);
+    return Sized(0, buttonRowBottom, clientWidth + 1, clientHeight - statusHeight - buttonRowBottom);
 }

@@ -7,8 +7,10 @@
 // The large layout ("MiniClone" 0) keeps the video in the fixed area beside
 // the caption: 195, 39, 301 x 137, each scaled by the interface scale and
 // truncated. The small layout (any other "MiniClone") fills the width from
-// the bottom of the button row (its top, 30 x scale truncated, plus the row's
-// height, a seventh of the client height, as ComputeSmallLayout places the
-// buttons) down to the status line, one pixel wider than the client area.
+// the bottom of the button row down to the status line, one pixel wider
+// than the client area. buttonRowBottom is where the small layout's buttons
+// end (their top, 30 x scale truncated, plus a seventh of the client height:
+// ComputeSmallLayout's row, so the video meets the buttons in every build);
 // statusHeight is the status control's height.
-ScreenRect ClonePreviewRect(int miniClone, int clientWidth, int clientHeight, double scale, int statusHeight);
+ScreenRect ClonePreviewRect(int miniClone, int clientWidth, int clientHeight, double scale, int buttonRowBottom,
+                            int statusHeight);

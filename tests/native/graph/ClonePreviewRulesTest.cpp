@@ -37,7 +37,7 @@ TEST(ClonePreviewPlacement, LargeLayoutIsTheScaledVideoArea) {
     for (const auto& c : cases) {
         // The client area and the status line do not move the large layout's video.
         for (const int clientWidth : {0, 678, 1200}) {
-            EXPECT_EQ(AsPlaced(ClonePreviewRect(0, clientWidth, 300, UiScale(c.size), 17)), c.expected)
+            EXPECT_EQ(AsPlaced(ClonePreviewRect(0, clientWidth, 300, UiScale(c.size), 49, 17)), c.expected)
                 << "Size " << c.size << ", client width " << clientWidth;
         }
     }
@@ -59,21 +59,21 @@ TEST(ClonePreviewPlacement, SmallLayoutFillsFromTheButtonRowToTheStatusLine) {
     };
     for (const auto& c : cases) {
         const SmallLayout layout = ComputeSmallLayout(c.w, c.h, c.scale);
-        EXPECT_EQ(AsPlaced(ClonePreviewRect(c.miniClone, c.w, c.h, c.scale, layout.status.Height())), c.expected)
+        EXPECT_EQ(
+            AsPlaced(ClonePreviewRect(c.miniClone, c.w, c.h, c.scale, layout.record.bottom, layout.status.Height())),
+            c.expected)
             << c.w << " x " << c.h << " at " << c.scale;
     }
 }
 
-TEST(ClonePreviewPlacement, SmallLayoutMeetsTheButtonsAndTheStatusLineAtEveryScale) {
+TEST(ClonePreviewPlacement, SmallLayoutEndsAtTheStatusLineAtEveryScale) {
     for (const int size : {0, 100, 125, 150, 175, 200, 250}) {
         const double scale = UiScale(size);
         const int w = static_cast<int>(207 * scale), h = static_cast<int>(135 * scale);
         const SmallLayout layout = ComputeSmallLayout(w, h, scale);
-        const ScreenRect placed = ClonePreviewRect(1, w, h, scale, layout.status.Height());
+        const ScreenRect placed = ClonePreviewRect(1, w, h, scale, layout.record.bottom, layout.status.Height());
         EXPECT_EQ(placed.left, 0) << size;
         EXPECT_EQ(placed.Width(), w + 1) << size;
-        EXPECT_EQ(placed.top, layout.record.bottom) << size;
-        EXPECT_EQ(placed.top, layout.mark.bottom) << size;
         EXPECT_EQ(placed.bottom, layout.status.top) << size;
     }
 }
@@ -81,8 +81,8 @@ TEST(ClonePreviewPlacement, SmallLayoutMeetsTheButtonsAndTheStatusLineAtEverySca
 TEST(ClonePreviewPlacement, SmallLayoutTakesTheStatusControlAsItIs) {
     // A status line taller than the room left gives a negative height, as
     // the window's own numbers say; the video window then shows nothing.
-    EXPECT_EQ(AsPlaced(ClonePreviewRect(1, 207, 135, 1.0, 0)), (Placed{0, 49, 208, 86}));
-    EXPECT_EQ(AsPlaced(ClonePreviewRect(1, 207, 135, 1.0, 100)), (Placed{0, 49, 208, -14}));
+    EXPECT_EQ(AsPlaced(ClonePreviewRect(1, 207, 135, 1.0, 49, 0)), (Placed{0, 49, 208, 86}));
+    EXPECT_EQ(AsPlaced(ClonePreviewRect(1, 207, 135, 1.0, 49, 100)), (Placed{0, 49, 208, -14}));
 }
 
 SettingsRecord PreviewSettings() {

@@ -374,8 +374,9 @@ TEST_F(ClonePreviewTest, TheProductsFilterRunsInAChildWindowOfTheRecorder) {
         EXPECT_EQ(::GetParent(video[0]), recorder.Get());
         EXPECT_EQ(static_cast<LONG>(::GetWindowLongW(video[0], GWL_STYLE)) & kChildStyle, kChildStyle);
         EXPECT_TRUE(::IsWindowVisible(video[0]));
-        const ScreenRect expected =
-            ClonePreviewRect(c.miniClone, c.width, c.height, UiScale(c.size), recorder.StatusHeight());
+        const ScreenRect expected = ClonePreviewRect(
+            c.miniClone, c.width, c.height, UiScale(c.size),
+            ComputeSmallLayout(c.width, c.height, UiScale(c.size)).record.bottom, recorder.StatusHeight());
         EXPECT_EQ(recorder.ClientRectOf(video[0]), expected);
         if (c.miniClone == 0 && c.size == 150) {
             EXPECT_EQ(expected, (ScreenRect{292, 58, 292 + 451, 58 + 205}));

@@ -179,8 +179,9 @@ TEST_F(RecorderPreview, ShowVideoPutsTheLiveRegionIntoTheRecorderWindow) {
             const RECT s = driver::WindowRect(status);
             statusHeight = s.bottom - s.top;
         }
-        const ScreenRect expected =
-            ClonePreviewRect(c.miniClone, client.right, client.bottom, UiScale(c.size), statusHeight);
+        const ScreenRect expected = ClonePreviewRect(
+            c.miniClone, client.right, client.bottom, UiScale(c.size),
+            ComputeSmallLayout(client.right, client.bottom, UiScale(c.size)).record.bottom, statusHeight);
         const ScreenRect placed = ClientRectOf(run.recorder, video[0]);
         EXPECT_EQ(placed, expected);
         if (c.miniClone == 0) {
