@@ -14,6 +14,7 @@
 #include "audio/AudioSetup.h"
 #include "audio/EndpointFormats.h"
 #include "graph/ClonePreview.h"
+#include "graph/ClonePreviewState.h"
 #include "graph/RecordingGraph.h"
 #include "resources/resource.h"
 #include "settings/SettingsFile.h"
@@ -117,7 +118,7 @@ void CloseProgram() {
     startup.Closing = true;
     UnregisterRecordHotkey();
     StopTracking();
-    if (ClonePreviewRunning()) StopClonePreview();
+    if (ClonePreview().mediaControl2) StopClonePreview();
     if (RecordingGraphExists() && recording) {
         StopRecordingGraph();
         DestroyRecordingGraph();

@@ -12,6 +12,7 @@
 #include "app/TrackingWorker.h"
 #include "app/WinDlg.h"
 #include "graph/ClonePreview.h"
+#include "graph/ClonePreviewState.h"
 #include "settings/SettingsFile.h"
 
 namespace {
@@ -89,8 +90,11 @@ public:
         WinDlg* recorder = RecorderWindow();
         return recorder && recorder->m_hWnd;
     }
-    // The clone preview's capture filter exists while the preview runs.
-    bool PreviewCaptureExists() override { return ClonePreviewRunning(); }
+    // The clone preview's capture filter and its kept settings interface.
+    bool PreviewCaptureExists() override {
+        const ClonePreviewState& preview = ClonePreview();
+        return preview.CloneCaptureFilter && preview.CloneSettings;
+    }
     void WriteSettings() override { ::WriteSettings(); }
     void ReadSettings() override { ::ReadSettings(); }
     void Beep(unsigned frequency, unsigned milliseconds) override {

@@ -13,6 +13,7 @@
 #include "app/Tracking.h"
 #include "app/WinDlgLayout.h"
 #include "graph/ClonePreview.h"
+#include "graph/ClonePreviewState.h"
 #include "resources/resource.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsText.h"
@@ -110,7 +111,7 @@ void WinDlg::PlaceAtStart() {
     int x = 0, y = 0;
     if (!ParsePosition(TextOf(Settings.Position), x, y))
         DefaultPlacement(Env().DesktopRect, width, height, m_scale, Env().TaskbarHeight, x, y);
-    SetWindowPos(nullptr, x, y, static_cast<int>(width * m_scale), static_cast<int>(height * m_scale),
+    SetWindowPos(nullptr, x, y, TruncatePixels(width * m_scale), TruncatePixels(height * m_scale),
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -297,6 +298,7 @@ void WinDlg::OnHotKey(UINT, UINT, UINT) {
 void WinDlg::OnSize(UINT type, int cx, int cy) {
     DefWindowProc(WM_SIZE, type, MAKELPARAM(cx, cy));
     if (!m_hWnd) return;
+    if (Settings.ShowVideo) PlaceCloneVideo();
     if (!m_small && !ClonePreviewRunning()) Invalidate(false);
     RepaintStatus(TheSession().State().StatusText);
 }
@@ -325,6 +327,20 @@ LRESULT WinDlg::OnFocusChange(WPARAM, LPARAM) {
 }
 
 BOOL WinDlg::OnEraseBkgnd(HDC) { return TRUE; }
+
+// The preview's video follows the window's size: below the caption strip in
+// the small layout, the client area less the status strip in the large.
+void WinDlg::PlaceCloneVideo() {
+    ClonePreviewState& preview = ClonePreview();
+    if (!preview.videoWindow2 || !preview.renderer2) return;
+    RECT client{};
+    if (!::GetClientRect(m_hWnd, &client)) return;
+    if (m_small)
+        preview.videoWindow2->SetWindowPosition(0, 25, client.right - 1, client.bottom - 25);
+    else
+        preview.videoWindow2->SetWindowPosition(client.left, client.top, client.right - client.left,
+                                                client.bottom - client.top - 14);
+}
 
 void WinDlg::MinimiseToFrame() {
     // The hidden frame owns the taskbar entry: it is what minimises, and its

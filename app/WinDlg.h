@@ -89,6 +89,7 @@ private:
     void LayOutSmall();
     void SetUpStatusControl(const RECT& rect, int fontHeight);
     void MinimiseToFrame();
+    void PlaceCloneVideo();
     void MarkAction();
     void PaintCaption(HDC dc);
     // "Position" = "%d,%d", written at once.

@@ -149,8 +149,9 @@ void WinDlg::OnMinimise() { MinimiseToFrame(); }
 void WinDlg::OnShowClonedVideo() {
     ShowMessage(L"showVideo=" + std::to_wstring(Settings.ShowVideo));
     if (Settings.ShowVideo) {
-        Settings.ShowVideo = 0;
+        // The stop acts only while the setting is on: stop first.
         StopClonePreview();
+        Settings.ShowVideo = 0;
     } else {
         Settings.ShowVideo = 1;
         BuildClonePreview();
