@@ -3,6 +3,12 @@
 #include <cwctype>
 #include <string>
 
+int TruncatePixels(double value) {
+    // The store into a volatile double drops the excess precision.
+    volatile double rounded = value;
+    return static_cast<int>(rounded);
+}
+
 double UiScale(int sizeSetting) {
     if (sizeSetting == 0) return 1.2;
     const double scale = sizeSetting / 100.0;
@@ -38,26 +44,26 @@ bool ParsePosition(std::wstring_view text, int& x, int& y) {
 
 void DefaultPlacement(const ScreenRect& desktop, int width, int height, double scale, int taskbarHeight, int& x,
                       int& y) {
-    x = desktop.right - width - static_cast<int>(scale * 100);
-    y = desktop.bottom - height - static_cast<int>(scale * taskbarHeight) - static_cast<int>(scale * 50);
+    x = desktop.right - width - TruncatePixels(scale * 100);
+    y = desktop.bottom - height - TruncatePixels(scale * taskbarHeight) - TruncatePixels(scale * 50);
 }
 
 SmallLayout ComputeSmallLayout(int w, int h, double s) {
     SmallLayout l;
-    l.header = {0, 0, w, static_cast<int>(30 * s)};
-    const int buttonTop = static_cast<int>(3.5 * s * s);
-    const int buttonBottom = static_cast<int>(22 * s);
-    const int step = static_cast<int>(17 * s);
+    l.header = {0, 0, w, TruncatePixels(30 * s)};
+    const int buttonTop = TruncatePixels(3.5 * s * s);
+    const int buttonBottom = TruncatePixels(22 * s);
+    const int step = TruncatePixels(17 * s);
     l.close = {w - step - 2, buttonTop, w - 2, buttonBottom};
     l.minimise = {w - 2 * step - 2, buttonTop, w - step - 2, buttonBottom};
 
     const double unit = w / 3.973;
-    const int rowTop = static_cast<int>(30 * s);
+    const int rowTop = TruncatePixels(30 * s);
     const int rowBottom = rowTop + h / 7;
-    l.settings = {0, rowTop, static_cast<int>(unit), rowBottom};
-    l.record = {static_cast<int>(unit + 1), rowTop, static_cast<int>(2 * unit), rowBottom};
-    l.play = {static_cast<int>(2 * unit + 1), rowTop, static_cast<int>(3 * unit), rowBottom};
-    l.mark = {static_cast<int>(3 * unit + 1), rowTop, w, rowBottom};
+    l.settings = {0, rowTop, TruncatePixels(unit), rowBottom};
+    l.record = {TruncatePixels(unit + 1), rowTop, TruncatePixels(2 * unit), rowBottom};
+    l.play = {TruncatePixels(2 * unit + 1), rowTop, TruncatePixels(3 * unit), rowBottom};
+    l.mark = {TruncatePixels(3 * unit + 1), rowTop, w, rowBottom};
     l.buttonFontHeight = h / 16;
 
     l.status = {0, h - h / 10, w, h};
@@ -66,7 +72,7 @@ SmallLayout ComputeSmallLayout(int w, int h, double s) {
 }
 
 ScreenRect LargeStatusRect(int w, int h, double s) {
-    return {1, h - static_cast<int>(17 * s), w - static_cast<int>(48 * s), h};
+    return {1, h - TruncatePixels(17 * s), w - TruncatePixels(48 * s), h};
 }
 
 namespace {

@@ -7,6 +7,11 @@
 
 #include "app/Geometry.h"
 
+// A scaled size truncated to whole pixels, the product first rounded to a
+// double. The 32-bit build's x87 unit keeps products in more precision, in
+// which 30 x 1.2 is 35.99... and truncates to 35 where 36 is meant.
+int TruncatePixels(double value);
+
 // "Size" / 100, at most 2.5; 1.2 when "Size" is 0.
 double UiScale(int sizeSetting);
 

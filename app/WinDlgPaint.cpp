@@ -51,7 +51,7 @@ void WinDlg::PaintCaption(HDC dc) {
     RECT client{};
     GetClientRect(&client);
     const double s = m_scale;
-    const auto px = [s](double v) { return static_cast<int>(v * s); };
+    const auto px = [s](double v) { return TruncatePixels(v * s); };
 
     // The caption strip with its two buttons at the places the mouse
     // handling tests for.

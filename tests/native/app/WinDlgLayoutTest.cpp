@@ -67,6 +67,19 @@ TEST(WinDlgLayout, SmallLayoutAtScaleOneAndAHalf) {
     EXPECT_EQ(LargeStatusRect(580, 250, 1.5), (ScreenRect{1, 225, 508, 250}));
 }
 
+// The default "Size" 0 scales by 1.2, whose double lies just below 1.2:
+// the products must come out as written (30 x 1.2 = 36), in the 32-bit
+// Windows build as natively.
+TEST(WinDlgLayout, SmallLayoutAtTheDefaultScale) {
+    const SmallLayout l = ComputeSmallLayout(252, 180, UiScale(0));
+    EXPECT_EQ(l.header, (ScreenRect{0, 0, 252, 36}));
+    // 17 x 1.2 = 20.4 -> 20; 3.5 x 1.44 = 5.04 -> 5; 22 x 1.2 = 26.4 -> 26.
+    EXPECT_EQ(l.close, (ScreenRect{230, 5, 250, 26}));
+    EXPECT_EQ(l.settings, (ScreenRect{0, 36, 63, 61}));
+    EXPECT_EQ(LargeStatusRect(580, 250, UiScale(0)), (ScreenRect{1, 230, 523, 250}));
+    EXPECT_EQ(TruncatePixels(30 * UiScale(0)), 36);
+}
+
 TEST(WinDlgLayout, CaptionClicks) {
     // Small layout: the header strip drags.
     EXPECT_EQ(HitOnButtonDown(true, 10, 5, 1.0), CaptionHit::Drag);
