@@ -15,8 +15,10 @@ bool MotionSearchRunning();
 // Asks the running search to end; it reports 1111 when it has.
 void RequestSearchCancel();
 void ClearLastSearchResult();
-// Starts the search thread.
+// Starts the search thread (GUI thread); nothing when a search runs.
 void StartMotionSearch();
+// The search thread's body: one search, ended by one "Quorra message".
+void RunMotionSearch();
 
 // How the last search ended without a result.
 enum class SearchEnd { NoVideo, Cancelled, Error };
