@@ -38,7 +38,7 @@ constexpr int kStatus = 118;
 constexpr int kRecord = 1215;
 constexpr int kPauseCommand = 32974;
 constexpr UINT kGapMessage = WM_APP + 1;  // the fake call's playback gap, wParam ms
-constexpr int kCallX = 100, kCallY = 100, kCallWidth = 420, kCallHeight = 250;
+constexpr int kCallX = 100, kCallY = 100;  // the window is 420 x 250
 constexpr wchar_t kDeviceName[] = L"Telvane Test Line In";
 
 struct CallCase {
@@ -62,13 +62,18 @@ std::map<std::string, std::string> With(std::map<std::string, std::string> base,
     return base;
 }
 
-// The capture region is the call window; the recorder sits away from it.
+// The recorder follows the call window ("AutoMark" 1): the capture region
+// starts elsewhere, on the desktop's corner, and only the tracking puts it
+// on "Bob", so the fake call's frame numbers in the recording prove that it
+// did. The recorder sits away from the call.
 std::map<std::string, std::string> CallSettings(const std::filesystem::path& folder) {
     return {{"Recording Folder", Narrow8(folder.wstring())},
-            {"xTop", std::to_string(kCallX)},
-            {"yTop", std::to_string(kCallY)},
-            {"xBottom", std::to_string(kCallX + kCallWidth)},
-            {"yBottom", std::to_string(kCallY + kCallHeight)},
+            {"AutoMark", "1"},
+            {"FullScreen", "0"},
+            {"xTop", "0"},
+            {"yTop", "0"},
+            {"xBottom", "320"},
+            {"yBottom", "240"},
             {"Frame Rate", "30.00"},
             {"Video Bitrate", "800"},
             {"Audio Bitrate", "64"},
@@ -165,6 +170,8 @@ void Record(const CallCase& c) {
         ASSERT_TRUE(driver::PollUntil(20000, [] { return driver::FindTopWindow(L"Silence") != nullptr; }));
     }
     ::SetWindowPos(bob, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_TRUE(driver::PollUntil(10000, [&] { return driver::GetControlText(run.recorder, kStatus) == L"Bob (0)"; }))
+        << Narrow(driver::GetControlText(run.recorder, kStatus));
 
     driver::Settle(500);
     driver::SaveScreenshot(nullptr, (out / L"recorder.png").wstring());
@@ -213,6 +220,7 @@ void Record(const CallCase& c) {
     EXPECT_EQ(received.size(), c.pauseS > 0 ? 10u : 5u);
     const std::vector<std::filesystem::path> found = Recordings(folder);
     ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].filename().wstring(), L"Bob.wmv");
     std::filesystem::copy_file(found[0], out / L"call.wmv");
     std::ofstream times(out / L"times.json");
     char text[256];
