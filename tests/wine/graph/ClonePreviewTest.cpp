@@ -41,6 +41,7 @@
 #include "settings/Settings.h"
 #include "tests/wine/driver/Driver.h"
 #include "tests/wine/graph/FakeScreenCaptureFilter.h"
+#include "tests/wine/graph/UnregisteredClassFactory.h"
 
 namespace {
 
@@ -64,6 +65,7 @@ namespace {
 
 using capturetest::CaptureLog;
 using capturetest::InstanceNumber;
+using capturetest::UnregisteredClassFactory;
 using Names = std::vector<std::wstring>;
 
 constexpr int kStatusId = 118;
@@ -165,24 +167,6 @@ std::vector<std::wstring> FilterNames(IGraphBuilder* graph) {
     }
     return names;
 }
-
-// Answers for the class identifier in this process as a class that is not
-// registered, whatever the prefix's registry holds.
-class UnregisteredClassFactory : public IClassFactory {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = riid == IID_IUnknown || riid == IID_IClassFactory ? static_cast<IClassFactory*>(this) : nullptr;
-        return *ppv ? S_OK : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID, void** ppv) override {
-        if (ppv) *ppv = nullptr;
-        return REGDB_E_CLASSNOTREG;
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-};
 
 class ClonePreviewTest : public testing::Test {
 protected:

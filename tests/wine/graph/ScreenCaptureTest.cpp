@@ -25,6 +25,7 @@
 #include "settings/Settings.h"
 #include "tests/wine/graph/FakeScreenCaptureFilter.h"
 #include "tests/wine/graph/PinFixtureFilters.h"
+#include "tests/wine/graph/UnregisteredClassFactory.h"
 
 namespace {
 
@@ -56,6 +57,7 @@ namespace {
 using capturetest::CaptureLog;
 using capturetest::InstanceNumber;
 using capturetest::StartSettings;
+using capturetest::UnregisteredClassFactory;
 using Names = std::vector<std::wstring>;
 
 class ScreenCaptureEnvironment : public testing::Environment {
@@ -238,25 +240,6 @@ TEST_F(ScreenCapture, ANameTakenInTheGraphShowsTwoMessages) {
     EXPECT_EQ(FiltersIn(graph).size(), 10001u);
     RecordingGraph() = RecordingGraphState();
 }
-
-// Answers for the class identifier in this process as a class that is not
-// registered, whatever the prefix's registry holds (the real filter may be
-// registered by an earlier test).
-class UnregisteredClassFactory : public IClassFactory {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = riid == IID_IUnknown || riid == IID_IClassFactory ? static_cast<IClassFactory*>(this) : nullptr;
-        return *ppv ? S_OK : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID, void** ppv) override {
-        if (ppv) *ppv = nullptr;
-        return REGDB_E_CLASSNOTREG;
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-};
 
 TEST_F(ScreenCapture, FailuresBeforeTheAddAreShown) {
     // Nothing registered under the class identifier.
