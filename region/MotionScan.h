@@ -12,7 +12,8 @@
 // a row is its right edge. The top menuHeight rows (and at least the top
 // two) never count.
 //
-// Both stop at the next pixel once the cancel flag is set.
+// Both stop as soon as they see the cancel flag set: they look at it every
+// 64 pixels and after every span opened.
 
 #include <atomic>
 #include <cstdint>
@@ -49,6 +50,7 @@ struct ReverseScanResult {
     bool cancelled = false;
 };
 
-// Needs the forward scan's rows only for the observer.
+// rows: as the forward scan of the same grabs left them (its still rows are
+// passed over whole and its span starts go to the observer), or cleared.
 ReverseScanResult ReverseScan(const FramePair& frames, int menuHeight, ScanRows& rows, const std::atomic<bool>& cancel,
                               ScanObserver* observer = nullptr);

@@ -8,13 +8,16 @@
 
 constexpr int kMaxScanRows = 3000;
 
+enum RowSeen { kRowUnknown = 0, kRowStill = 1, kRowMoved = 2 };
+
 struct ScanRows {
     ScanRows()
         : leftCol(kMaxScanRows + 1),
           rightCol(kMaxScanRows + 1),
           spanWidth(kMaxScanRows + 1),
           rightEdge(kMaxScanRows + 1),
-          votes(kMaxScanRows + 1) {}
+          votes(kMaxScanRows + 1),
+          forwardSeen(kMaxScanRows + 1) {}
 
     // Forward scan: where the row's span begins and ends, and their distance.
     std::vector<int> leftCol;
@@ -24,11 +27,15 @@ struct ScanRows {
     std::vector<int> rightEdge;
     // Scratch of the votes.
     std::vector<int> votes;
+    // Forward scan: whether it saw a changed pixel in the row (kRowMoved),
+    // none (kRowStill) or did not look (kRowUnknown, the two bottom rows).
+    // The reverse scan passes over still rows whole.
+    std::vector<int> forwardSeen;
     int forwardRows = 0;
     int reverseRows = 0;
 
     void Clear() {
-        for (std::vector<int>* rows : {&leftCol, &rightCol, &spanWidth, &rightEdge, &votes})
+        for (std::vector<int>* rows : {&leftCol, &rightCol, &spanWidth, &rightEdge, &votes, &forwardSeen})
             rows->assign(rows->size(), 0);
         forwardRows = 0;
         reverseRows = 0;

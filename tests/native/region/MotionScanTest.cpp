@@ -88,6 +88,45 @@ TEST(MotionScan, VideoOnStillBackgroundGivesItsEdgesAndRows) {
     EXPECT_EQ(s.rect.Height(), 359);
 }
 
+struct Placement {
+    int areaWidth;
+    int left;
+    int right;
+    int rightCol;   // where the rows' spans close (0: never)
+    int leftVotes;  // rows whose closed span is wider than 100
+};
+
+class MotionScanPlacement : public ::testing::TestWithParam<Placement> {};
+
+// Edges on, beside and between the scans' 64-pixel blocks, and areas whose
+// width is no multiple of them.
+TEST_P(MotionScanPlacement, EdgesAreExactWherever) {
+    const Placement& p = GetParam();
+    SyntheticFrames frames(p.areaWidth, 300);
+    frames.Change({p.left, 50, p.right, 250});
+    ScanRows rows;
+    const Scanned s = Scan(frames, rows);
+    EXPECT_EQ(s.forward.diffCount, int64_t{p.right - p.left} * 200);
+    const int y = 120;
+    EXPECT_EQ(rows.leftCol[ForwardRow(y, 300)], p.left);
+    EXPECT_EQ(rows.rightCol[ForwardRow(y, 300)], p.rightCol);
+    EXPECT_EQ(rows.rightEdge[ReverseRow(y)], p.right);
+    EXPECT_EQ(s.rect.left.votes, p.leftVotes);
+    EXPECT_EQ(s.rect.right.votes, 200);
+}
+
+INSTANTIATE_TEST_SUITE_P(Blocks, MotionScanPlacement,
+                         ::testing::Values(Placement{1024, 1, 1020, 1020, 200}, Placement{1024, 63, 128, 128, 0},
+                                           Placement{1024, 64, 177, 177, 200}, Placement{1024, 65, 129, 129, 0},
+                                           Placement{997, 128, 960, 960, 200}, Placement{997, 5, 27, 27, 0},
+                                           Placement{50, 3, 47, 47, 0},
+                                           // Ending at the row's end: nothing closes it.
+                                           Placement{1024, 127, 1024, 0, 0}, Placement{997, 700, 997, 0, 0},
+                                           // One column short of the end: the pixel three on is in
+                                           // the next row up, changed too, so only the video's top
+                                           // row closes.
+                                           Placement{1024, 1, 1023, 0, 1}));
+
 TEST(MotionScan, TheTwoBottomRowsNeverCount) {
     SyntheticFrames frames(kWidth, kHeight);
     frames.Change({0, kHeight - 2, kWidth, kHeight});
