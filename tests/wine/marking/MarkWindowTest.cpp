@@ -238,6 +238,9 @@ TEST_F(Marking, MarkOpensItOnTheCaptureRegionAndMarkAgainClosesIt) {
     EXPECT_EQ(p.left, (client.right - 96) / 2);
     EXPECT_EQ(p.top, (client.bottom - 96) / 2);
 
+    std::filesystem::create_directories(std::filesystem::path(driver::ProgramFolder() + L"screenshots"));
+    EXPECT_TRUE(driver::SaveScreenshot(nullptr, driver::ProgramFolder() + L"screenshots\\marking_window.png"));
+
     // "MARK" again closes it and writes nothing.
     ASSERT_TRUE(driver::ClickControl(run.recorder, kMarkButton));
     EXPECT_TRUE(MarkingGone());
