@@ -11,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <thread>
@@ -330,6 +332,63 @@ TEST_F(Marking, SizingTakesTheRegionAtOnceAndAcceptWritesIt) {
     ASSERT_TRUE(driver::ClickControl(mark, kAcceptButton));
     EXPECT_TRUE(MarkingGone());
     EXPECT_TRUE(driver::PollUntil(3000, [&] { return FileRegion() == RegionLines(again); })) << FileRegion();
+    EXPECT_EQ(CloseRecorder(run), 0u);
+}
+
+// The recorder window's children other than its controls: the preview's
+// video window.
+std::vector<HWND> VideoChildren(HWND recorder) {
+    static const int controls[] = {1232, 1234, 1236, 311, 1215, 308, 309, 118};
+    std::vector<HWND> found;
+    for (HWND child = ::GetWindow(recorder, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        const int id = ::GetDlgCtrlID(child);
+        if (std::find(std::begin(controls), std::end(controls), id) == std::end(controls)) found.push_back(child);
+    }
+    return found;
+}
+
+TEST_F(Marking, TheFirstTickRestartsThePreviewOnceAndAcceptAgain) {
+    Prepare({{"ShowVideo", "1"}});
+    Start();
+    std::vector<HWND> video;
+    ASSERT_TRUE(driver::PollUntil(15000,
+                                  [&] {
+                                      video = VideoChildren(run.recorder);
+                                      return video.size() == 1 && driver::IsVisible(video[0]);
+                                  }))
+        << video.size() << " video windows";
+    // Tracking's own restart of the marked region's mode is behind us.
+    ::Sleep(2000);
+    video = VideoChildren(run.recorder);
+    ASSERT_EQ(video.size(), 1u);
+    const HWND beforeOpening = video[0];
+
+    HWND mark = OpenMarking();
+    ASSERT_NE(mark, nullptr);
+    driver::Settle(300);
+    EXPECT_EQ(VideoChildren(run.recorder), std::vector<HWND>{beforeOpening});
+    // The first tick of the window's timer builds the preview again, once.
+    HWND restarted = nullptr;
+    EXPECT_TRUE(driver::PollUntil(3000,
+                                  [&] {
+                                      video = VideoChildren(run.recorder);
+                                      restarted = video.size() == 1 && video[0] != beforeOpening ? video[0] : nullptr;
+                                      return restarted != nullptr;
+                                  }))
+        << video.size() << " video windows";
+    EXPECT_FALSE(::IsWindow(beforeOpening));
+    ::Sleep(3500);
+    EXPECT_EQ(VideoChildren(run.recorder), std::vector<HWND>{restarted});
+
+    // "Accept" builds it once more, on the accepted region.
+    ASSERT_TRUE(driver::ClickControl(mark, kAcceptButton));
+    EXPECT_TRUE(MarkingGone());
+    EXPECT_TRUE(driver::PollUntil(3000,
+                                  [&] {
+                                      video = VideoChildren(run.recorder);
+                                      return video.size() == 1 && video[0] != restarted;
+                                  }))
+        << video.size() << " video windows";
     EXPECT_EQ(CloseRecorder(run), 0u);
 }
 
