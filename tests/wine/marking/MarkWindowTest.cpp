@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "tests/wine/app/RecorderRun.h"
+#include "tests/wine/fakecall/Programs.h"
 #include "tests/wine/marking/RemoteCounts.h"
 
 namespace {
@@ -390,6 +391,40 @@ TEST_F(Marking, TheFirstTickRestartsThePreviewOnceAndAcceptAgain) {
                                   }))
         << video.size() << " video windows";
     EXPECT_EQ(CloseRecorder(run), 0u);
+}
+
+TEST_F(Marking, AFoundVideoIsOfferedOnTheFoundRegion) {
+    Prepare();
+    // The fake call's window off the screen, its 640 x 360 video at 200, 150.
+    win::Handle call = StartProgram(BesideTest(L"fakecall.exe"), L"/x 1400 /y 0 /video 200 150");
+    ASSERT_TRUE(call);
+    HWND callWindow = WaitForWindow(L"TConversationForm", L"Bob", 10000);
+    ASSERT_NE(callWindow, nullptr);
+    ASSERT_NE(WaitForWindow(L"FakeCallVideo", L"Fake video", 5000), nullptr);
+    Start();
+    ASSERT_TRUE(Command(kGetVideoCommand));
+    std::wstring status;
+    ASSERT_TRUE(driver::PollUntil(30000, [&] {
+        status = Status();
+        return status == L"Motion video detected. Click Accept in the video window...";
+    })) << Narrow(status);
+    HWND mark = driver::WaitForWindow(kTitle, 3000, run.program.Id());
+    ASSERT_NE(mark, nullptr);
+    // The handler wrote the found region; the window stands on it.
+    const RECT found = driver::WindowRect(mark);
+    EXPECT_EQ(FileRegion(), RegionLines(found));
+    EXPECT_GT(found.right - found.left, 600) << Text(found);
+    EXPECT_GT(found.bottom - found.top, 330) << Text(found);
+    // Offered for acceptance ("marked"): "&Get Video" closes it instead of
+    // starting another search, and the region stays the found one.
+    ASSERT_TRUE(Command(kGetVideoCommand));
+    EXPECT_EQ(driver::FindTopWindow(kTitle, run.program.Id()), nullptr);
+    EXPECT_NE(Status(), L" Searching...Start your video now. Click Search to cancel.");
+    ::Sleep(1500);
+    EXPECT_EQ(driver::FindTopWindow(kTitle, run.program.Id()), nullptr);
+    EXPECT_EQ(FileRegion(), RegionLines(found));
+    EXPECT_EQ(CloseRecorder(run), 0u);
+    EndProgram(call, callWindow);
 }
 
 TEST_F(Marking, ClickOnTheWindowAccepts) {
