@@ -68,7 +68,6 @@ bool MarkWindow::Open(const ScreenRect& marker) {
                   WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN, marker.left, marker.top,
                   Distance(marker.right, marker.left), Distance(marker.bottom, marker.top), owner, nullptr))
         return false;
-    SetWindowText(kTitle);
 
     // Layered at a constant opacity, without the transparent style: the
     // window stays clickable.
