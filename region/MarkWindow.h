@@ -20,7 +20,7 @@ void OpenOrToggleMarking();
 // Shows the region a search found for the user to accept.
 void OfferDetectedRegion();
 
-// Closes the marking window if one is open.
+// Closes the marking window if one is open, and the recorder is idle again.
 void CloseMarkingWindow();
 
 // The marker rectangle (screen coordinates): the window opens on it and,

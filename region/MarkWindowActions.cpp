@@ -115,4 +115,9 @@ void OfferDetectedRegion() {
     OpenOn(DetectedRegion());
 }
 
-void CloseMarkingWindow() { DestroyMarking(); }
+void CloseMarkingWindow() {
+    if (!MarkingWindowExists()) return;
+    DestroyMarking();
+    // Closed from outside (full screen, a recording): the marking is over.
+    SetSearchState(kSearchIdle);
+}
