@@ -38,7 +38,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from check_recording import probe, run  # noqa: E402  (the shared ffprobe/ffmpeg calls)
+from check_recording import Checks, probe, run  # noqa: E402  (the shared ffprobe/ffmpeg calls)
 
 # The writer stores the screen's bottom-up rows uncompressed, which ffmpeg
 # reads from an ASF file as they lie.
@@ -181,12 +181,7 @@ def main():
     except (RuntimeError, OSError, ValueError) as e:
         print("FAIL: cannot read the case in %s: %s" % (args.folder, e))
         return 2
-    failures = []
-
-    def check(ok, text):
-        print(("ok: " if ok else "FAIL: ") + text)
-        if not ok:
-            failures.append(text)
+    check = Checks()
 
     fmt = info.get("format", {})
     streams = info.get("streams", [])
@@ -279,11 +274,7 @@ def main():
                           "(at most one frame period)" % (drift * 1000))
     except RuntimeError as e:
         check(False, str(e))
-    if failures:
-        print("%d check(s) failed" % len(failures))
-        return 1
-    print("all checks passed")
-    return 0
+    return check.exit_code()
 
 
 if __name__ == "__main__":

@@ -15,7 +15,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from check_recording import probe, run  # noqa: E402  (the shared ffprobe/ffmpeg calls)
+from check_recording import Checks, probe, run  # noqa: E402  (the shared ffprobe/ffmpeg calls)
 
 TOLERANCE = 8
 
@@ -33,12 +33,7 @@ def main():
     except (RuntimeError, OSError, ValueError) as e:
         print("FAIL: cannot read %s: %s" % (args.file, e))
         return 2
-    failures = []
-
-    def check(ok, text):
-        print(("ok: " if ok else "FAIL: ") + text)
-        if not ok:
-            failures.append(text)
+    check = Checks()
 
     videos = [s for s in info.get("streams", []) if s.get("codec_type") == "video"]
     check(len(videos) == 1, "%d video stream(s), expected 1" % len(videos))
@@ -68,11 +63,7 @@ def main():
         if frames:
             check(worst >= args.share, "every frame's share of the colour %d,%d,%d at least %.2f (lowest %.4f)" %
                   (r0, g0, b0, args.share, worst))
-    if failures:
-        print("%d check(s) failed" % len(failures))
-        return 1
-    print("all checks passed")
-    return 0
+    return check.exit_code()
 
 
 if __name__ == "__main__":

@@ -31,6 +31,26 @@ def run(args):
     return result.stdout
 
 
+class Checks:
+    """Prints each check as "ok: ..." or "FAIL: ..." and keeps the failures."""
+
+    def __init__(self):
+        self.failures = []
+
+    def __call__(self, ok, text):
+        print(("ok: " if ok else "FAIL: ") + text)
+        if not ok:
+            self.failures.append(text)
+
+    def exit_code(self):
+        """0 when every check passed, else 1, with the closing line printed."""
+        if self.failures:
+            print("%d check(s) failed" % len(self.failures))
+            return 1
+        print("all checks passed")
+        return 0
+
+
 def probe(path):
     out = run(["ffprobe", "-v", "error", "-show_format", "-show_streams", "-of", "json", path])
     return json.loads(out.decode())
@@ -115,12 +135,7 @@ def main():
     except (RuntimeError, OSError, ValueError) as e:
         print("FAIL: cannot read %s: %s" % (args.file, e))
         return 2
-    failures = []
-
-    def check(ok, text):
-        print(("ok: " if ok else "FAIL: ") + text)
-        if not ok:
-            failures.append(text)
+    check = Checks()
 
     fmt = info.get("format", {})
     print("file: %s, %s bytes, format %s" % (args.file, fmt.get("size"), fmt.get("format_name")))
@@ -199,11 +214,7 @@ def main():
             check(False, "a video stream")
     except RuntimeError as e:
         check(False, str(e))
-    if failures:
-        print("%d check(s) failed" % len(failures))
-        return 1
-    print("all checks passed")
-    return 0
+    return check.exit_code()
 
 
 if __name__ == "__main__":
