@@ -31,6 +31,13 @@
 //   "move <window> X Y", "size <window> W H", "minimise <window>",
 //   "restore <window>", "title <window> <text...>".
 // SendMessage returns 1 when the command was carried out, 0 otherwise.
+//
+// "/video X Y" adds a video playing somewhere on the screen: a top-level
+// window of class "FakeCallVideo" titled "Fake video", 640 x 360 at X, Y
+// (no frame), whose every pixel changes with every frame: red (2 x + 5 f)
+// mod 128, green (y + 3 f) mod 128, blue 160 + y mod 64 for frame f, so no
+// pixel is ever grey and a pixel repeats only after 128 frames. Commands
+// name it "video".
 
 #include <windows.h>
 
@@ -215,6 +222,63 @@ void Paint(HDC dc) {
     ::BitBlt(dc, 0, 0, kWidth, kHeight, m, 0, 0, SRCCOPY);
 }
 
+// The video of "/video": drawn whole each frame from a top-down DIB.
+constexpr int kVideoWidth = 640;
+constexpr int kVideoHeight = 360;
+HWND g_video = nullptr;
+
+void PaintVideo(HDC dc) {
+    static std::vector<uint32_t> pixels(static_cast<size_t>(kVideoWidth) * kVideoHeight);
+    const int frame = g_frame < 0 ? 0 : g_frame;
+    for (int y = 0; y < kVideoHeight; ++y) {
+        const uint32_t blue = 160u + static_cast<uint32_t>(y & 63);
+        const uint32_t green = static_cast<uint32_t>((y + frame * 3) & 0x7F);
+        uint32_t* row = &pixels[static_cast<size_t>(y) * kVideoWidth];
+        for (int x = 0; x < kVideoWidth; ++x) {
+            const uint32_t red = static_cast<uint32_t>((x * 2 + frame * 5) & 0x7F);
+            row[x] = blue | green << 8 | red << 16;
+        }
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = kVideoWidth;
+    info.bmiHeader.biHeight = -kVideoHeight;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    ::SetDIBitsToDevice(dc, 0, 0, kVideoWidth, kVideoHeight, 0, 0, 0, kVideoHeight, pixels.data(), &info,
+                        DIB_RGB_COLORS);
+}
+
+LRESULT CALLBACK VideoWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_PAINT: {
+            win::PaintDC dc(hwnd);
+            PaintVideo(dc.Get());
+            return 0;
+        }
+        case WM_PRINTCLIENT:
+            PaintVideo(reinterpret_cast<HDC>(wParam));
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        default:
+            return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+bool MakeVideoWindow(HINSTANCE instance, int x, int y) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = VideoWindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = L"FakeCallVideo";
+    if (!::RegisterClassW(&wc)) return false;
+    g_video = ::CreateWindowExW(0, wc.lpszClassName, L"Fake video", WS_POPUP | WS_VISIBLE, x, y, kVideoWidth,
+                                kVideoHeight, nullptr, nullptr, instance, nullptr);
+    return g_video != nullptr;
+}
+
 // Paints a frame as soon as its thirtieth of a second begins (or the flash
 // turns), within a millisecond, so that a capture at 30 fps never meets a
 // frame drawn late.
@@ -222,7 +286,12 @@ void Tick(HWND hwnd) {
     const int frame = static_cast<int>((::GetTickCount() - g_startTick) * 30ull / 1000);
     const bool flash = FlashingNow();
     if (frame == g_frame && flash == g_flash) return;
+    const bool newFrame = frame != g_frame;
     g_frame = frame;
+    if (g_video && newFrame) {
+        win::WindowDC videoDc(g_video);
+        PaintVideo(videoDc.Get());
+    }
     g_flash = flash;
     win::WindowDC dc(hwnd);
     Paint(dc.Get());
@@ -271,6 +340,7 @@ LRESULT CALLBACK OtherWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
 
 HWND WindowNamed(const std::wstring& name) {
     if (name == L"call") return g_call;
+    if (name == L"video") return g_video;
     for (const OtherWindow& w : g_others)
         if (name == w.name) return w.hwnd;
     return nullptr;
@@ -378,6 +448,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     std::wstring with;
     for (int i = 1; argv && i + 1 < argc; ++i)
         if (std::wcscmp(argv[i], L"/with") == 0) with = argv[i + 1];
+    bool video = false;
+    int videoX = 0, videoY = 0;
+    for (int i = 1; argv && i + 2 < argc; ++i)
+        if (std::wcscmp(argv[i], L"/video") == 0) {
+            video = true;
+            videoX = std::wcstol(argv[i + 1], nullptr, 10);
+            videoY = std::wcstol(argv[i + 2], nullptr, 10);
+        }
     if (argv) ::LocalFree(argv);
 
     WNDCLASSW wc{};
@@ -391,6 +469,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     if (!hwnd) return 1;
     g_call = hwnd;
     if (!with.empty() && !MakeOtherWindows(instance, with)) return 1;
+    if (video && !MakeVideoWindow(instance, videoX, videoY)) return 1;
     ::timeBeginPeriod(1);
     g_startTick = ::GetTickCount();
     g_voice.Begin();
