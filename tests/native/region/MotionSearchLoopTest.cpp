@@ -148,7 +148,15 @@ TEST(MotionSearchLoop, VideoIsAcceptedAtTheSecondQualifyingAttempt) {
 TEST(MotionSearchLoop, NarrowMotionEndsAfterElevenQualifyingAttempts) {
     Search s;
     s.system.screen = VideoAt({100, 80, 350, 440});  // 250 wide
+    s.system.tracing = true;
     s.Run();
+    // The trace ends with the figures of all eleven.
+    const std::wstring& trace = s.system.trace;
+    const std::wstring last = L"\r\n10. max=360 max1=360\r\n10. x1=102 y1=348 x2=82 y2=439";
+    ASSERT_GE(trace.size(), last.size());
+    EXPECT_EQ(trace.substr(trace.size() - last.size()), last);
+    EXPECT_NE(trace.find(L"\r\n\r\n0. max=360"), std::wstring::npos);
+    EXPECT_EQ(trace.find(L"11. max="), std::wstring::npos);
     EXPECT_EQ(s.system.attempts, 11);
     EXPECT_EQ(s.system.grabs, 22);
     EXPECT_EQ(s.system.reports, 1);
