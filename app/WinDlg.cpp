@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "app/CaptureRegionSetting.h"
 #include "app/DeferredInit.h"
 #include "app/Environment.h"
 #include "app/EnvironmentProbes.h"
@@ -150,11 +151,7 @@ BOOL WinDlg::OnInitDialog() {
     }
     if (Env().NotWindows7) Settings.Basic = 0;
     if (Settings.FullScreen) {
-        const ScreenRect& display = Settings.Monitor == 1 ? Env().Display1Rect : Env().Display2Rect;
-        Settings.xTop = display.left;
-        Settings.yTop = display.top;
-        Settings.xBottom = display.right;
-        Settings.yBottom = display.bottom;
+        SetCaptureRegion(Settings.Monitor == 1 ? Env().Display1Rect : Env().Display2Rect);
         WriteSettings();
     }
     // Both layouts run the tick from the start: the deferred initialisation

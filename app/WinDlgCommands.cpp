@@ -7,6 +7,7 @@
 
 #include <cwchar>
 
+#include "app/CaptureRegionSetting.h"
 #include "app/DeferredInit.h"
 #include "app/Environment.h"
 #include "app/EnvironmentProbes.h"
@@ -39,13 +40,6 @@ void Open(const std::wstring& what) {
 
 void CloseSetupDialog() {
     if (HWND setup = ::FindWindowW(nullptr, L"Telvane settings")) ::SendMessageW(setup, WM_CLOSE, 0, 0);
-}
-
-void SetCaptureRegion(const ScreenRect& r) {
-    Settings.xTop = r.left;
-    Settings.yTop = r.top;
-    Settings.xBottom = r.right;
-    Settings.yBottom = r.bottom;
 }
 
 void RestoreFrame() {

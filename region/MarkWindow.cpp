@@ -1,4 +1,5 @@
 #include "region/MarkWindow.h"
+#include "app/CaptureRegionSetting.h"
 
 // The marking window itself: its controls, layout and notifications. What
 // its choices do to the settings, the preview and the search lives with the
@@ -6,6 +7,7 @@
 
 #include <cwchar>
 
+#include "app/CaptureRegionSetting.h"
 #include "app/RecorderSession.h"
 #include "app/WinDlg.h"
 #include "graph/ClonePreview.h"
@@ -150,10 +152,7 @@ void MarkWindow::OnSize(UINT, int, int) {
     // The capture region follows the size at once; the file is written when
     // the region is accepted.
     const ScreenRect r = Rect();
-    Settings.xTop = r.left;
-    Settings.yTop = r.top;
-    Settings.xBottom = r.right;
-    Settings.yBottom = r.bottom;
+    SetCaptureRegion(r);
     CountNotification();
     wchar_t status[kStatusCapacity];
     std::swprintf(status, kStatusCapacity, L"%d,%d,%d,%d (%d,%d)", r.left, r.top, r.right, r.bottom, r.Width(),

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "app/CaptureRegionSetting.h"
 #include "app/DiagnosticLog.h"
 #include "app/EnvironmentProbes.h"
 #include "app/RecorderSession.h"
@@ -22,15 +23,6 @@ std::unique_ptr<MarkWindow> g_window;
 ScreenRect g_marker;
 
 void OnChoice(MarkWindow::Choice choice, const ScreenRect& windowRect);
-
-ScreenRect CaptureRegion() { return ScreenRect{Settings.xTop, Settings.yTop, Settings.xBottom, Settings.yBottom}; }
-
-void SetCaptureRegion(const ScreenRect& r) {
-    Settings.xTop = r.left;
-    Settings.yTop = r.top;
-    Settings.xBottom = r.right;
-    Settings.yBottom = r.bottom;
-}
 
 // Destroys the window and deletes its object. Called from the window's own
 // handlers too: they touch nothing of it afterwards.
