@@ -158,7 +158,8 @@ TEST(TrackingEnumeration, SkipsTinyAndFarAwayWindows) {
         {{-32000, -32000, -31840, -31973}, true},
     };
     for (const auto& [rect, skipped] : cases) {
-        SCOPED_TRACE(rect.left * 100000 + rect.top);
+        SCOPED_TRACE(std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right) +
+                     "," + std::to_string(rect.bottom));
         EXPECT_EQ(SkippedByPlacement(rect), skipped);
     }
 }
