@@ -156,6 +156,7 @@ void Record(const CallCase& c) {
                                                       L" /seconds " + std::to_wstring(static_cast<int>(total) + 60));
     ASSERT_TRUE(call);
     HWND bob = WaitForWindow(L"TConversationForm", L"Bob", 10000);
+    const EndProgramOnExit endCall(call, bob);
     ASSERT_NE(bob, nullptr);
 
     std::wstring exe = L"telvane.exe";

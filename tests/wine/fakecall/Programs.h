@@ -18,3 +18,18 @@ win::Handle StartProgram(const std::wstring& path, const std::wstring& arguments
 HWND WaitForWindow(const wchar_t* windowClass, const wchar_t* title, DWORD timeoutMs);
 // Asks a program to close its window and waits for it; terminates it when it does not end.
 void EndProgram(win::Handle& process, HWND window);
+
+// Ends a started program when the test leaves its scope, also after a
+// failed assertion: a program left running would keep the prefix's
+// wineserver, and the test run, waiting for it.
+class EndProgramOnExit {
+public:
+    EndProgramOnExit(win::Handle& process, HWND& window) : m_process(process), m_window(window) {}
+    ~EndProgramOnExit() { EndProgram(m_process, m_window); }
+    EndProgramOnExit(const EndProgramOnExit&) = delete;
+    EndProgramOnExit& operator=(const EndProgramOnExit&) = delete;
+
+private:
+    win::Handle& m_process;
+    HWND& m_window;
+};

@@ -399,6 +399,7 @@ TEST_F(Marking, AFoundVideoIsOfferedOnTheFoundRegion) {
     win::Handle call = StartProgram(BesideTest(L"fakecall.exe"), L"/x 1400 /y 0 /video 200 150");
     ASSERT_TRUE(call);
     HWND callWindow = WaitForWindow(L"TConversationForm", L"Bob", 10000);
+    const EndProgramOnExit endCall(call, callWindow);
     ASSERT_NE(callWindow, nullptr);
     ASSERT_NE(WaitForWindow(L"FakeCallVideo", L"Fake video", 5000), nullptr);
     Start();
