@@ -239,7 +239,8 @@ HRESULT CCaptureStream::FillBuffer(IMediaSample* sample) {
             m_base = CaptureStartTime(m_pending.size());
             if (m_base < 0) {
                 const uint64_t early = static_cast<uint64_t>(-m_base) * m_format.nAvgBytesPerSec / kUnitsPerSecond;
-                const size_t drop = std::min(m_pending.size(), static_cast<size_t>((early + block - 1) / block * block));
+                const size_t drop =
+                    std::min(m_pending.size(), static_cast<size_t>((early + block - 1) / block * block));
                 m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(drop));
                 m_base = 0;
             }

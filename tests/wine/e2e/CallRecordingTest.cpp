@@ -37,7 +37,7 @@ using namespace apptest;
 constexpr int kStatus = 118;
 constexpr int kRecord = 1215;
 constexpr int kPauseCommand = 32974;
-constexpr UINT kGapMessage = WM_APP + 1;  // the fake call's playback gap, wParam ms
+constexpr UINT kGapMessage = WM_APP + 1;   // the fake call's playback gap, wParam ms
 constexpr int kCallX = 100, kCallY = 100;  // the window is 420 x 250
 constexpr wchar_t kDeviceName[] = L"Telvane Test Line In";
 
