@@ -15,17 +15,16 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/wine/app/RecorderRun.h"
+#include "tests/wine/driver/ThreadWindow.h"
 #include "tests/wine/e2e/NotificationClock.h"
 #include "tests/wine/fakecall/Programs.h"
 #include "winetest/dshowfilters/TestAudioDevices.h"
@@ -92,30 +91,14 @@ std::map<std::string, std::string> CallSettings(const std::filesystem::path& fol
 class SilenceDecoy {
 public:
     void Open() {
-        m_thread = std::thread([this] {
-            HWND w =
-                ::CreateWindowExW(0, L"STATIC", L"Silence", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-            m_threadId = ::GetCurrentThreadId();
-            m_window = w;
-            MSG msg;
-            while (w && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-                if (msg.message == WM_APP) break;
-                ::DispatchMessageW(&msg);
-            }
-            if (w) ::DestroyWindow(w);
+        m_window.Open([] {
+            return ::CreateWindowExW(0, L"STATIC", L"Silence", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                                     nullptr);
         });
-        driver::PollUntil(5000, [this] { return m_window.load() != nullptr; });
-    }
-    ~SilenceDecoy() {
-        if (!m_thread.joinable()) return;
-        ::PostThreadMessageW(m_threadId.load(), WM_APP, 0, 0);
-        m_thread.join();
     }
 
 private:
-    std::thread m_thread;
-    std::atomic<HWND> m_window{nullptr};
-    std::atomic<DWORD> m_threadId{0};
+    driver::ThreadWindow m_window;
 };
 
 void WaitSeconds(double seconds) { ::Sleep(static_cast<DWORD>(seconds * 1000)); }

@@ -12,16 +12,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <filesystem>
 #include <iostream>
 #include <iterator>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/wine/app/RecorderRun.h"
+#include "tests/wine/driver/ThreadWindow.h"
 #include "tests/wine/fakecall/Programs.h"
 #include "tests/wine/marking/RemoteCounts.h"
 
@@ -86,7 +85,7 @@ size_t Occurrences(const std::wstring& text, const std::wstring& what) {
 class ColourPatch {
 public:
     ColourPatch(const RECT& r, COLORREF colour) {
-        m_thread = std::thread([this, r, colour] {
+        m_window.Open([this, r, colour] {
             m_brush.Reset(::CreateSolidBrush(colour));
             WNDCLASSW wc{};
             wc.lpfnWndProc = ::DefWindowProcW;
@@ -94,31 +93,16 @@ public:
             wc.hbrBackground = m_brush.Get();
             wc.lpszClassName = L"MarkingColourPatch";
             ::RegisterClassW(&wc);
-            HWND w = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"Colour patch",
-                                       WS_POPUP | WS_VISIBLE, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                                       nullptr, nullptr, wc.hInstance, nullptr);
-            m_threadId = ::GetCurrentThreadId();
-            m_window = w;
-            MSG msg;
-            while (w && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-                if (msg.message == WM_APP) break;
-                ::DispatchMessageW(&msg);
-            }
-            if (w) ::DestroyWindow(w);
+            return ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"Colour patch",
+                                     WS_POPUP | WS_VISIBLE, r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr,
+                                     nullptr, wc.hInstance, nullptr);
         });
-        driver::PollUntil(5000, [this] { return m_window.load() != nullptr; });
     }
-    ~ColourPatch() {
-        ::PostThreadMessageW(m_threadId.load(), WM_APP, 0, 0);
-        m_thread.join();
-    }
-    HWND Window() const { return m_window.load(); }
+    HWND Window() const { return m_window.Window(); }
 
 private:
-    std::thread m_thread;
-    win::Brush m_brush;
-    std::atomic<HWND> m_window{nullptr};
-    std::atomic<DWORD> m_threadId{0};
+    win::Brush m_brush;  // outlives the window: declared before it
+    driver::ThreadWindow m_window;
 };
 
 class Marking : public ::testing::Test {
