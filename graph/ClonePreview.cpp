@@ -10,17 +10,16 @@
 #include "app/ShowMessage.h"
 #include "app/Tracking.h"
 #include "app/WinDlgLayout.h"
+#include "graph/CaptureFilterSetUp.h"
 #include "graph/CloneCaptureArguments.h"
 #include "graph/ClonePreviewPlacement.h"
 #include "graph/ClonePreviewState.h"
-#include "graph/FailureNames.h"
 #include "graph/FilterLookup.h"
 #include "graph/RecorderLayering.h"
 #include "settings/Settings.h"
 
 namespace {
 
-constexpr wchar_t kScreenCaptureFilterName[] = L"Pixark BCK";
 constexpr int kStatusControlId = 118;
 // WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS.
 constexpr long kVideoWindowStyle = 0x54000000;
@@ -42,40 +41,6 @@ HWND RecorderWindowHandle() {
         if (process == ::GetCurrentProcessId()) return window;
     }
     return nullptr;
-}
-
-ComPtr<IBaseFilter> CreateCaptureInstance() {
-    ComPtr<IBaseFilter> filter;
-    if (FAILED(::CoCreateInstance(kScreenCaptureFilterClsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
-                                  IID_IBaseFilter, reinterpret_cast<void**>(&filter))))
-        return nullptr;
-    return filter;
-}
-
-// The filter takes a window handle as its 32-bit value; on the 32-bit
-// system this is the whole handle.
-std::int32_t WindowValue(HWND window) { return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(window)); }
-
-// As the recording graph sets up its capture filter: a first instance takes
-// the settings, which the filter keeps for the instances created after it,
-// and a second one goes into graph2. False after the failure's messages.
-bool CreateCloneCaptureFilter() {
-    ClonePreviewState& state = ClonePreview();
-    state.CloneCaptureFilter = CreateCaptureInstance();
-    if (!state.CloneCaptureFilter) return Fail(L"Cannot create screen capture filter 2");
-    if (!ConfigureCloneCapture()) return Fail(L"Cannot communicate with screen capture filter 2");
-
-    // The first instance was never added; removing it fails harmlessly.
-    if (state.graph2) state.graph2->RemoveFilter(state.CloneCaptureFilter.Get());
-    state.CloneCaptureFilter = CreateCaptureInstance();
-
-    HRESULT hr = E_POINTER;
-    if (state.graph2 && state.CloneCaptureFilter)
-        hr = state.graph2->AddFilter(state.CloneCaptureFilter.Get(), kScreenCaptureFilterName);
-    if (SUCCEEDED(hr)) return true;
-    ShowMessage(L"Cannot add screen capture filter");
-    return Fail(std::wstring(L"Cannot add video filter (") + AddFilterFailureName(static_cast<std::uint32_t>(hr)) +
-                L")");
 }
 
 int StatusControlHeight(HWND recorder) {
@@ -113,7 +78,7 @@ bool ConfigureCloneCapture() {
         !state.CloneSettings)
         return false;
     const ScreenCaptureArgumentList a =
-        CloneCaptureArguments(Settings, WindowValue(TrackedWindow()), BackgroundActive(), RelativeScale());
+        CloneCaptureArguments(Settings, CaptureWindowValue(TrackedWindow()), BackgroundActive(), RelativeScale());
     if (FAILED(state.CloneSettings->SetCaptureSettings(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9],
                                                        a[10], a[11], a[12], a[13], a[14], a[15])))
         return Fail(L"FAIL settings 1");
@@ -129,7 +94,9 @@ bool BuildClonePreview() {
     if (!state.graph2) CreatePreviewGraphInterfaces();
     // Whatever this reports, the configuration of the instance in graph2
     // decides whether the build goes on.
-    CreateCloneCaptureFilter();
+    SetUpScreenCaptureFilter(state.graph2.Get(), state.CloneCaptureFilter, ConfigureCloneCapture,
+                             L"Cannot create screen capture filter 2",
+                             L"Cannot communicate with screen capture filter 2");
     if (!ConfigureCloneCapture()) return Fail(L"Cannot setup screen capture filter");
 
     // A missing renderer is reported below, with the pin.
