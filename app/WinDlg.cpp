@@ -15,6 +15,7 @@
 #include "app/WinDlgLayout.h"
 #include "graph/ClonePreview.h"
 #include "graph/ClonePreviewState.h"
+#include "graph/RecorderLayering.h"
 #include "resources/resource.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsText.h"
@@ -246,12 +247,7 @@ void WinDlg::ShowInfoText(const std::wstring& text) {
     if (!m_small) Invalidate(false);
 }
 
-void WinDlg::MakeRecorderLayered() {
-    const LONG_PTR style = ::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE);
-    ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, style | WS_EX_LAYERED | WS_EX_TRANSPARENT);
-    ::SetLayeredWindowAttributes(m_hWnd, 0, 255, LWA_ALPHA);
-    ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, (style | WS_EX_LAYERED) & ~static_cast<LONG_PTR>(WS_EX_TRANSPARENT));
-}
+void WinDlg::MakeRecorderLayered() { RefreshLayeredStyle(m_hWnd); }
 
 void WinDlg::StartRecorderTimer() { SetTimer(kRecorderTimer, 1000); }
 

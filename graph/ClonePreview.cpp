@@ -4,7 +4,6 @@
 #include <strmif.h>
 #include <uuids.h>
 
-#include <cstdint>
 #include <string>
 
 #include "app/ShowMessage.h"

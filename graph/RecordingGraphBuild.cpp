@@ -27,6 +27,7 @@
 #include "graph/FailureNames.h"
 #include "graph/FilterLookup.h"
 #include "graph/ProfileWriter.h"
+#include "graph/RecorderLayering.h"
 #include "graph/RecordingGraph.h"
 #include "graph/RecordingGraphState.h"
 #include "graph/RecordingShape.h"
@@ -75,17 +76,6 @@ bool WriteProfile(const CaptureSize& size) {
             break;
     }
     return WriteAudioVideoProfile(size.width, size.height, Settings.VideoBitrate, Settings.AudioBitrate, fps);
-}
-
-// The recorder window is layered for the capture filter; a recording
-// starts with it opaque again.
-void RefreshRecorderLayering() {
-    HWND recorder = ::FindWindowW(nullptr, L"Quorra");
-    if (!recorder) return;
-    const LONG_PTR style = ::GetWindowLongPtrW(recorder, GWL_EXSTYLE);
-    ::SetWindowLongPtrW(recorder, GWL_EXSTYLE, style | WS_EX_LAYERED | WS_EX_TRANSPARENT);
-    ::SetLayeredWindowAttributes(recorder, 0, 255, LWA_ALPHA);
-    ::SetWindowLongPtrW(recorder, GWL_EXSTYLE, (style | WS_EX_LAYERED) & ~static_cast<LONG_PTR>(WS_EX_TRANSPARENT));
 }
 
 void AttachToTrackedWindow() {
@@ -305,7 +295,9 @@ bool StartRecordingGraph(std::int64_t& startTime) {
     state.RecordingStartTime = (static_cast<std::uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime;
     startTime = static_cast<std::int64_t>(state.RecordingStartTime);
 
-    if (Settings.SetTopWindow != 0) RefreshRecorderLayering();
+    // The recorder window is layered for the capture filter; a recording
+    // starts with it opaque again.
+    if (Settings.SetTopWindow != 0) RefreshLayeredStyle(::FindWindowW(nullptr, L"Quorra"));
     AttachToTrackedWindow();
     return true;
 }
