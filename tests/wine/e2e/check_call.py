@@ -38,7 +38,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from check_recording import Checks, probe, run  # noqa: E402  (the shared ffprobe/ffmpeg calls)
+from check_recording import Checks, frame_counter, probe, run  # noqa: E402  (the shared ffprobe/ffmpeg calls)
 
 # The writer stores the screen's bottom-up rows uncompressed, which ffmpeg
 # reads from an ASF file as they lie.
@@ -64,17 +64,10 @@ def video_frames(path, width, height):
             if len(picture) < size:
                 break
             if len(frames) < len(times):
-                frames.append((times[len(frames)], frame_number(picture, width), is_flash(picture, width, height)))
+                frames.append((times[len(frames)], frame_counter(picture, width), is_flash(picture, width, height)))
         if decoder.wait() != 0:
             raise RuntimeError("ffmpeg could not decode the video of %s" % path)
     return frames
-
-
-def frame_number(picture, width):
-    value = 0
-    for bit in range(16):
-        value = (value << 1) | (1 if picture[8 * width + bit * 16 + 8] >= 128 else 0)
-    return value
 
 
 def is_flash(picture, width, height):

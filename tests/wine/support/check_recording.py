@@ -62,18 +62,20 @@ def packet_times(path, selector):
     return [float(line) for line in out.split() if line and line != "N/A"]
 
 
+def frame_counter(picture, width, offset=0):
+    """The 16-bit counter drawn as 16 x 16 blocks along the top rows of an
+    upright gray picture that starts at `offset`."""
+    value = 0
+    for bit in range(16):
+        value = (value << 1) | (1 if picture[offset + 8 * width + bit * 16 + 8] >= 128 else 0)
+    return value
+
+
 def read_counters(path, width, height):
     raw = run(["ffmpeg", "-v", "error", "-i", path, "-map", "0:v:0", "-vf", "vflip", "-f", "rawvideo",
                "-pix_fmt", "gray", "-"])
     size = width * height
-    counters = []
-    for start in range(0, len(raw) - size + 1, size):
-        value = 0
-        for bit in range(16):
-            pixel = raw[start + 8 * width + bit * 16 + 8]
-            value = (value << 1) | (1 if pixel >= 128 else 0)
-        counters.append(value)
-    return counters
+    return [frame_counter(raw, width, start) for start in range(0, len(raw) - size + 1, size)]
 
 
 def tone_share(samples, rate, hz):
