@@ -10,15 +10,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
-builds=${TELVANE_BUILD_ROOT:-$root/build}
-export TELVANE_BUILD_ROOT=$builds
-win=$builds/win
-
-scripts/setup.sh
-scripts/build.sh win >/dev/null
-
-case_dir=$win/tests/e2e/demo
-rm -rf "$case_dir"
+source tests/wine/e2e/prepare_call.sh
+prepare_call_case demo
 echo "demo: recording 15 s of the fake call with the installed recorder..."
 if ! bash tests/wine/e2e/run_call.sh "$win/tests/e2e_call_test.exe" \
     --gtest_also_run_disabled_tests --gtest_filter=CallRecording.DISABLED_Demo >"$builds/demo.log" 2>&1; then
