@@ -73,7 +73,7 @@ void DeferredInit(WinDlg& recorder) {
 
     if (Settings.DualAudio) {
         SetupSecondSource(Settings.AudioSource1);
-        if (!Settings.AudioSource1[0]) OpenAudioSetup(false);
+        if (!Settings.AudioSource1[0]) OpenAudioSetup(false, &recorder);
     }
 
     RegisterRecordHotkey();
@@ -101,7 +101,7 @@ void DeferredInit(WinDlg& recorder) {
         if (Settings.AudioSource1[0])
             SetupSecondSource(Settings.AudioSource1);
         else
-            OpenAudioSetup(true);
+            OpenAudioSetup(true, &recorder);
     }
 
     recorder.StartRecorderTimer();

@@ -123,7 +123,7 @@ public:
         return true;
     }
     int SetupSecondSource(const std::wstring& name) override { return ::SetupSecondSource(name.c_str()); }
-    void OpenAudioSetup(bool required) override { ::OpenAudioSetup(required); }
+    void OpenAudioSetup(bool required) override { ::OpenAudioSetup(required, RecorderWindow()); }
     void CloseSetupDialog() override {
         if (HWND setup = ::FindWindowW(nullptr, L"Telvane settings")) ::SendMessageW(setup, WM_CLOSE, 0, 0);
     }

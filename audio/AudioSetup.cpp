@@ -1,4 +1,17 @@
 #include "audio/AudioSetup.h"
 
-// Not built yet: the dialog does not open.
-void OpenAudioSetup(bool) {}
+#include "audio/AudioTestDlg.h"
+#include "audio/Win32AudioSetupSystem.h"
+
+namespace {
+bool g_required = false;
+}  // namespace
+
+void OpenAudioSetup(bool required, CWnd* recorder) {
+    if (required) g_required = true;
+    Win32AudioSetupSystem system;
+    AudioTestDlg dialog(system, recorder ? recorder->m_hWnd : nullptr, recorder);
+    dialog.DoModal();
+}
+
+bool AudioSetupRequired() { return g_required; }

@@ -103,6 +103,40 @@ bool PostRegisteredMessage(HWND window, const std::wstring& name, WPARAM wParam,
     return message != 0 && ::PostMessageW(window, message, wParam, lParam);
 }
 
+std::vector<std::wstring> ComboItems(HWND dialog, int id) {
+    HWND box = ::GetDlgItem(dialog, id);
+    std::vector<std::wstring> items;
+    // A combo box answers each of these with a count, or CB_ERR (-1).
+    auto ask = [box](UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        DWORD_PTR answer = 0;
+        if (!::SendMessageTimeoutW(box, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer))
+            return CB_ERR;
+        return static_cast<LRESULT>(answer);
+    };
+    if (!box) return items;
+    const LRESULT count = ask(CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = ask(CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::wstring text(length > 0 ? static_cast<std::size_t>(length) + 1 : 1, L'\0');
+        const LRESULT copied = ask(CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+        text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+        items.push_back(text);
+    }
+    return items;
+}
+
+bool ChooseComboItem(HWND dialog, int id, const std::wstring& text) {
+    const std::vector<std::wstring> items = ComboItems(dialog, id);
+    HWND box = ::GetDlgItem(dialog, id);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i] != text) continue;
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(box, CB_SETCURSEL, i, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &ignored);
+        return ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box)) != 0;
+    }
+    return false;
+}
+
 bool IsControlEnabled(HWND dialog, int id) {
     HWND control = ::GetDlgItem(dialog, id);
     return control && ::IsWindowEnabled(control);

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace driver {
 
@@ -57,6 +58,15 @@ bool SendMenuCommand(HWND window, int id);
 // Registers `name` (RegisterWindowMessageW) and posts that message. False if
 // either step failed.
 bool PostRegisteredMessage(HWND window, const std::wstring& name, WPARAM wParam = 0, LPARAM lParam = 0);
+
+// The entries of the combo box with that control id, in list order; empty
+// when there is no such child.
+std::vector<std::wstring> ComboItems(HWND dialog, int id);
+
+// Selects the combo box entry with exactly that text and posts its
+// CBN_SELCHANGE to the dialog, as a click in the list does. Returns at
+// once; false when no entry has the text.
+bool ChooseComboItem(HWND dialog, int id, const std::wstring& text);
 
 // Whether the child with that control id exists and is enabled.
 bool IsControlEnabled(HWND dialog, int id);
