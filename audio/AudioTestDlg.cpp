@@ -9,13 +9,13 @@
 
 namespace {
 
-// The entry of a combo box whose text equals name exactly (the box's own
-// search ignores case); -1 when none does.
-int FindExact(const CComboBox& box, const std::wstring& name) {
+// Selects the entry of a combo box whose text equals name exactly (the
+// box's own search ignores case); false when none does.
+bool SelectExact(const CComboBox& box, const std::wstring& name) {
     const int count = box.GetCount();
     for (int i = 0; i < count; ++i)
-        if (box.GetLBText(i) == name) return i;
-    return -1;
+        if (box.GetLBText(i) == name) return box.SetCurSel(i) >= 0;
+    return false;
 }
 
 std::optional<std::wstring> Selected(const CComboBox& box) {
@@ -81,9 +81,7 @@ void AudioTestDlg::EnableLists(bool enabled) {
 void AudioTestDlg::ClearDevices() { CComboBox(*this, IDC_AUDIO_SOURCES).ResetContent(); }
 void AudioTestDlg::AddDevice(const std::wstring& name) { CComboBox(*this, IDC_AUDIO_SOURCES).AddString(name); }
 bool AudioTestDlg::SelectDevice(const std::wstring& name) {
-    const CComboBox box(*this, IDC_AUDIO_SOURCES);
-    const int index = FindExact(box, name);
-    return index >= 0 && box.SetCurSel(index) >= 0;
+    return SelectExact(CComboBox(*this, IDC_AUDIO_SOURCES), name);
 }
 std::optional<std::wstring> AudioTestDlg::SelectedDevice() { return Selected(CComboBox(*this, IDC_AUDIO_SOURCES)); }
 std::wstring AudioTestDlg::DeviceText() { return GetDlgItemText(IDC_AUDIO_SOURCES); }
@@ -91,8 +89,6 @@ std::wstring AudioTestDlg::DeviceText() { return GetDlgItemText(IDC_AUDIO_SOURCE
 void AudioTestDlg::ClearInputs() { CComboBox(*this, IDC_AUDIO_INPUTS).ResetContent(); }
 void AudioTestDlg::AddInput(const std::wstring& name) { CComboBox(*this, IDC_AUDIO_INPUTS).AddString(name); }
 bool AudioTestDlg::SelectInput(const std::wstring& name) {
-    const CComboBox box(*this, IDC_AUDIO_INPUTS);
-    const int index = FindExact(box, name);
-    return index >= 0 && box.SetCurSel(index) >= 0;
+    return SelectExact(CComboBox(*this, IDC_AUDIO_INPUTS), name);
 }
 std::optional<std::wstring> AudioTestDlg::SelectedInput() { return Selected(CComboBox(*this, IDC_AUDIO_INPUTS)); }

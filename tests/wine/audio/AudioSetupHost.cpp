@@ -20,11 +20,11 @@
 #include "app/Environment.h"
 #include "audio/AudioTestDlg.h"
 #include "audio/Win32AudioSetupSystem.h"
-#include "framework/ui/WinApp.h"
 #include "graph/RecordingGraph.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsText.h"
 #include "settings/Win32SettingsSystem.h"
+#include "tests/wine/support/OneShotApp.h"
 
 void WaitPumping(DWORD ms) { ::Sleep(ms); }
 void CloseProgram() { ::ExitProcess(93); }
@@ -71,18 +71,6 @@ int RunHost() {
     return report.good() && log.good() ? 0 : 92;
 }
 
-class AudioSetupHostApp : public CWinApp {
-public:
-    BOOL InitInstance() override {
-        m_code = RunHost();
-        return FALSE;
-    }
-    int ExitInstance() override { return m_code; }
-
-private:
-    int m_code = 0;
-};
-
-AudioSetupHostApp theApp;
+OneShotApp theApp(RunHost);
 
 }  // namespace

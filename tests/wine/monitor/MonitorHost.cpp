@@ -13,11 +13,11 @@
 #include <fstream>
 #include <string>
 
-#include "framework/ui/WinApp.h"
 #include "settings/MonitorDlg.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsText.h"
 #include "settings/Win32SettingsSystem.h"
+#include "tests/wine/support/OneShotApp.h"
 
 namespace {
 
@@ -63,18 +63,6 @@ int RunHost() {
     return report.good() ? 0 : 92;
 }
 
-class MonitorHostApp : public CWinApp {
-public:
-    BOOL InitInstance() override {
-        m_code = RunHost();
-        return FALSE;
-    }
-    int ExitInstance() override { return m_code; }
-
-private:
-    int m_code = 0;
-};
-
-MonitorHostApp theApp;
+OneShotApp theApp(RunHost);
 
 }  // namespace
