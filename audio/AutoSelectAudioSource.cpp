@@ -21,12 +21,6 @@
 
 namespace {
 
-std::vector<std::wstring> TableNames(const NameTable& table) {
-    std::vector<std::wstring> names;
-    for (int i = 0; i < table.Count(); ++i) names.emplace_back(table.Name(i));
-    return names;
-}
-
 // The log shows a filter as its 32-bit address.
 unsigned AddressOf(IBaseFilter* filter) { return static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(filter)); }
 
@@ -40,7 +34,7 @@ int AutoSelectAudioSource() {
         return 0;
     }
 
-    const std::vector<std::wstring> devices = TableNames(DeviceNames);
+    const std::vector<std::wstring> devices = DeviceNames.Names();
     for (std::size_t i = 0; i < devices.size(); ++i) {
         const ComPtr<IBaseFilter> found = FindAudioInputFilter(CLSID_AudioInputDeviceCategory, devices[i]);
         AppendLog(L"\r\naudioInpDev[%d]=%ls audioFilter=0x%08x", static_cast<int>(i), devices[i].c_str(),
@@ -65,7 +59,7 @@ int AutoSelectAudioSource() {
     if (FAILED(ListPinNames(source.Get(), PINDIR_INPUT)) || InputPinNames.Count() == 0) return 0;
     AppendLog(L"nInpPin=%d", InputPinNames.Count());
 
-    const AudioInputChoice choice = ChooseAudioInput(TableNames(InputPinNames), TextOf(Settings.AudioInput));
+    const AudioInputChoice choice = ChooseAudioInput(InputPinNames.Names(), TextOf(Settings.AudioInput));
     CopyText(Settings.AudioInput, choice.audioInput);
 
     const std::wstring sourceName(TextOf(Settings.AudioSource));

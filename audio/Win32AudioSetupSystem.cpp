@@ -21,12 +21,6 @@ constexpr long kBytesPerSecond = 176400;
 constexpr long kBufferBytes = 8820;
 constexpr long kBufferCount = 6;
 
-std::vector<std::wstring> TableNames(const NameTable& table) {
-    std::vector<std::wstring> names;
-    for (int i = 0; i < table.Count(); ++i) names.emplace_back(table.Name(i));
-    return names;
-}
-
 // A media type from GetFormat, freed as the caller must.
 void DeleteFormat(AM_MEDIA_TYPE* type) {
     if (!type) return;
@@ -55,7 +49,7 @@ bool Win32AudioSetupSystem::VistaOrLater() { return Env().VistaOrLater; }
 
 std::vector<std::wstring> Win32AudioSetupSystem::ListDevices() {
     if (FAILED(ListCategoryDevices(CLSID_AudioInputDeviceCategory))) return {};
-    return TableNames(DeviceNames);
+    return DeviceNames.Names();
 }
 
 bool Win32AudioSetupSystem::MakeCurrentDevice(const std::wstring& name) {
@@ -100,12 +94,12 @@ void Win32AudioSetupSystem::ConfigureCapturePin() {
 
 std::optional<std::vector<std::wstring>> Win32AudioSetupSystem::OutputPins() {
     if (FAILED(ListPinNames(m_current.Get(), PINDIR_OUTPUT))) return std::nullopt;
-    return TableNames(OutputPinNames);
+    return OutputPinNames.Names();
 }
 
 std::vector<std::wstring> Win32AudioSetupSystem::InputPins() {
     ListPinNames(m_current.Get(), PINDIR_INPUT);
-    return TableNames(InputPinNames);
+    return InputPinNames.Names();
 }
 
 void Win32AudioSetupSystem::EnableInputLine(const std::wstring& name) {

@@ -30,6 +30,12 @@ public:
     std::wstring_view Name(int index) const;
     // The same as a terminated string, for log formats; "" outside the count.
     const wchar_t* Text(int index) const;
+    // Every stored name, in order.
+    std::vector<std::wstring> Names() const {
+        std::vector<std::wstring> names;
+        for (int i = 0; i < Count(); ++i) names.emplace_back(Name(i));
+        return names;
+    }
 
 private:
     wchar_t m_names[kNameTableEntries][kNameTableTextCapacity] = {};
