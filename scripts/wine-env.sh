@@ -129,9 +129,31 @@ wine_env_keep_sinks_short() {
     wine_env_log "the null sinks did not come down to a short latency"
 }
 
+# The Wine side that runs the build's programs: 32-bit for the shipped
+# build, 64-bit for the win64 build (see scripts/build.sh). Debian's wine
+# and wine-stable commands always take the 32-bit loader when it is
+# installed, also on a kernel that cannot execute it, so the 64-bit side
+# gets its own wine and wine-stable first on PATH (wineboot, winepath and
+# regsvr32 go through them).
+wine_env_choose_arch() {
+    if grep -q 'mingw-x86_64.cmake' "$WINE_ENV_BUILD/CMakeCache.txt" 2>/dev/null; then
+        export WINEARCH=win64
+        export WINELOADER=/usr/lib/wine/wine64
+        local bin="$WINE_ENV_RUN/bin" name
+        mkdir -p "$bin"
+        for name in wine wine-stable; do
+            printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$bin/$name"
+            chmod +x "$bin/$name"
+        done
+        export PATH="$bin:$PATH"
+    else
+        export WINEARCH=win32
+    fi
+}
+
 wine_env_prepare_prefix() {
     export WINEPREFIX="$WINE_ENV_BUILD/wineprefix"
-    export WINEARCH=win32
+    wine_env_choose_arch
     export WINEDEBUG=${WINEDEBUG:--all}
     # No Mono or Gecko installer prompts, no crash dialogs.
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

@@ -19,9 +19,14 @@ namespace winetest {
 
 namespace {
 
-// Our binaries read the 32-bit view; say so, so that a 64-bit prefix gives
-// the same answer.
+// The programs under test read their own registry view: the 32-bit one for
+// the shipped build, the 64-bit one for the 64-bit test build. Name it, so
+// that a 32-bit program in a 64-bit prefix gives the same answer.
+#ifdef _WIN64
+constexpr REGSAM kView = KEY_WOW64_64KEY;
+#else
 constexpr REGSAM kView = KEY_WOW64_32KEY;
+#endif
 
 std::wstring ClassKeyPath(REFGUID clsid) {
     wchar_t guid[40];
