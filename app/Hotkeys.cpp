@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "app/HotkeyText.h"
 #include "app/ShowMessage.h"
 #include "app/WinDlg.h"
+#include "settings/HotkeyText.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsText.h"
 
@@ -12,7 +12,7 @@ namespace {
 constexpr int kRecordHotkeyId = 0;
 }
 
-void RegisterRecordHotkey() {
+void RegisterRecordHotkey(bool reportFailure) {
     WinDlg* recorder = RecorderWindow();
     if (!recorder || !recorder->m_hWnd) return;
     ParsedHotkey hotkey = ParseHotkey(TextOf(Settings.Hotkey));
@@ -22,7 +22,8 @@ void RegisterRecordHotkey() {
         WriteSettings();
     }
     ::UnregisterHotKey(recorder->m_hWnd, kRecordHotkeyId);
-    if (!::RegisterHotKey(recorder->m_hWnd, kRecordHotkeyId, hotkey.modifier, static_cast<UINT>(hotkey.code)))
+    if (!::RegisterHotKey(recorder->m_hWnd, kRecordHotkeyId, hotkey.modifier, static_cast<UINT>(hotkey.code)) &&
+        reportFailure)
         ShowMessage(L"Cannot register hotkey " + std::wstring(TextOf(Settings.Hotkey)));
 }
 

@@ -8,6 +8,7 @@
 #include "app/DiagnosticLog.h"
 #include "app/Environment.h"
 #include "app/EnvironmentProbes.h"
+#include "app/Hotkeys.h"
 #include "app/LauncherDisplays.h"
 #include "app/RecorderSession.h"
 #include "app/ShowMessage.h"
@@ -21,6 +22,7 @@
 namespace {
 
 constexpr UINT_PTR kStartTimer = 1;
+constexpr int kMaxInterfaceScale = 250;
 UINT g_screenCaptureMessage = 0;
 MainWindow* g_mainWindow = nullptr;
 
@@ -152,5 +154,35 @@ void MainWindow::OnSize(UINT type, int cx, int cy) {
 }
 
 void MainWindow::OnClear() { ClearDevConsole(); }
+
+void MainWindow::RescaleInterface(int scale) {
+    if (!m_recorder || m_rebuilding) return;
+    m_rebuilding = true;
+    m_recorder->StopRecorderTimer();
+    UnregisterRecordHotkey();
+    const int showVideo = Settings.ShowVideo;
+    if (ClonePreviewRunning()) StopClonePreview();
+    Settings.ShowVideo = 0;
+    m_recorder->DestroyWindow();
+    m_recorder.reset();
+    WaitPumping(1000);
+
+    wchar_t sizeParameters[32];
+    std::swprintf(sizeParameters, 32, L" -sz %d", scale);
+    if (!ShellStart(L"open", L".\\size.exe", sizeParameters, SW_SHOWNORMAL))
+        AppendLog(L"\r\nCannot start .\\size.exe%ls", sizeParameters);
+    WaitPumping(1000);
+
+    // The window takes its size from "Size": the new scale, at most 250.
+    Settings.Size = scale < kMaxInterfaceScale ? scale : kMaxInterfaceScale;
+    WriteSettings();
+    m_recorder = std::make_unique<WinDlg>(Settings.MiniClone != 0);
+    if (!m_recorder->CreateRecorder()) AppendLog(L"\r\nCannot create the recorder window (%lu)", ::GetLastError());
+    m_rebuilding = false;
+    // The old window's hotkey went with it.
+    RegisterRecordHotkey();
+    Settings.ShowVideo = showVideo;
+    if (Settings.ShowVideo) BuildClonePreview();
+}
 
 LRESULT MainWindow::OnScreenCaptureMessage(WPARAM, LPARAM) { return 1; }

@@ -18,8 +18,15 @@ public:
     // Registers the class and creates the frame (the construction steps).
     bool CreateFrame();
 
-    // The recorder window, once stage 2 has made it; null before.
+    // The recorder window, once stage 2 has made it; null before and while
+    // it is rebuilt.
     WinDlg* RecorderWindow() const { return m_recorder.get(); }
+
+    // The setup dialog's new interface scale (percent): the recorder window
+    // goes, the skin is scaled by ".\size.exe" and the window comes back at
+    // the new size, with its timer, hotkey and preview.
+    void RescaleInterface(int scale);
+    bool RebuildingRecorder() const { return m_rebuilding; }
 
 protected:
     int OnCreate(CREATESTRUCTW* create);
@@ -38,6 +45,7 @@ private:
     std::unique_ptr<WinDlg> m_recorder;
     HWND m_log = nullptr;
     bool m_stage2Started = false;
+    bool m_rebuilding = false;
 
     DECLARE_MESSAGE_MAP()
 };

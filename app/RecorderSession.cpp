@@ -8,7 +8,6 @@
 
 #include "app/DeferredInit.h"
 #include "app/EnvironmentProbes.h"
-#include "app/HotkeyText.h"
 #include "app/OutputNaming.h"
 #include "app/ShowMessage.h"
 #include "app/Tracking.h"
@@ -20,7 +19,9 @@
 #include "graph/RecordingGraph.h"
 #include "region/MarkWindow.h"
 #include "region/MotionSearch.h"
+#include "settings/HotkeyText.h"
 #include "settings/SettingsFile.h"
+#include "settings/SetupDlg.h"
 
 namespace {
 
@@ -125,7 +126,7 @@ public:
     int SetupSecondSource(const std::wstring& name) override { return ::SetupSecondSource(name.c_str()); }
     void OpenAudioSetup(bool required) override { ::OpenAudioSetup(required, RecorderWindow()); }
     void CloseSetupDialog() override {
-        if (HWND setup = ::FindWindowW(nullptr, L"Telvane settings")) ::SendMessageW(setup, WM_CLOSE, 0, 0);
+        if (HWND setup = SetupDialogWindow()) ::SendMessageW(setup, WM_CLOSE, 0, 0);
     }
     bool MotionSearchRunning() override { return ::MotionSearchRunning(); }
     void ResetMotionSearch() override { ::ResetMotionSearch(); }

@@ -1,4 +1,14 @@
 #include "app/ThemeSwitch.h"
 
-// Not built yet: the theme helper is not started.
-void StartBasicThemeHelper() {}
+#include <windows.h>
+
+// shellapi.h needs windows.h before it.
+#include <shellapi.h>
+
+#include "app/Environment.h"
+
+void StartBasicThemeHelper() {
+    if (!Env().VistaOrLater || ::FindWindowW(nullptr, L"ZBasic")) return;
+    // A missing helper is not reported.
+    ::ShellExecuteW(nullptr, L"open", L"zcbasic.exe", L"-w Quorra", nullptr, SW_HIDE);
+}

@@ -13,6 +13,7 @@
 #include "app/EnvironmentProbes.h"
 #include "app/MainWindow.h"
 #include "app/OutputNaming.h"
+#include "app/RecorderDialogs.h"
 #include "app/RecorderSession.h"
 #include "app/ShowMessage.h"
 #include "app/Tracking.h"
@@ -39,7 +40,7 @@ void Open(const std::wstring& what) {
 }
 
 void CloseSetupDialog() {
-    if (HWND setup = ::FindWindowW(nullptr, L"Telvane settings")) ::SendMessageW(setup, WM_CLOSE, 0, 0);
+    if (HWND setup = SetupDialogWindow()) ::SendMessageW(setup, WM_CLOSE, 0, 0);
 }
 
 void RestoreFrame() {
@@ -68,17 +69,14 @@ void WinDlg::OnPause() { TheSession().TogglePause(); }
 
 void WinDlg::OnSettings() {
     if (Recording() || SearchState() != kSearchIdle) return;
-    if (HWND setup = ::FindWindowW(nullptr, L"Telvane settings"))
-        ::SetForegroundWindow(setup);
-    else
-        OpenSetupDialog();
+    OpenSetupDialog(SetupOfRecorder());
 }
 
 void WinDlg::OnPlay() {
     CloseSetupDialog();
     if (Recording()) return;
     if (!LastRecording[0]) {
-        OpenRecordingsBrowser();
+        OpenRecordingsBrowser(BrowserOfRecorder());
         return;
     }
     const std::wstring quoted = L"\"" + std::wstring(TextOf(LastRecording)) + L"\"";
@@ -87,7 +85,7 @@ void WinDlg::OnPlay() {
 
 void WinDlg::OnViewRecordings() {
     if (SearchState() != kSearchIdle) return;
-    OpenRecordingsBrowser();
+    OpenRecordingsBrowser(BrowserOfRecorder());
 }
 
 void WinDlg::OnMark() {

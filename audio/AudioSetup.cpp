@@ -2,6 +2,7 @@
 
 #include "audio/AudioTestDlg.h"
 #include "audio/Win32AudioSetupSystem.h"
+#include "settings/SetupDlg.h"
 
 namespace {
 bool g_required = false;
@@ -9,7 +10,7 @@ bool g_required = false;
 
 void OpenAudioSetup(bool required, CWnd* recorder) {
     if (required) g_required = true;
-    Win32AudioSetupSystem system;
+    Win32AudioSetupSystem system(CheckSetupRecordAudio);
     AudioTestDlg dialog(system, recorder ? recorder->m_hWnd : nullptr, recorder);
     dialog.DoModal();
 }

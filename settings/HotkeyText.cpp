@@ -1,4 +1,4 @@
-#include "app/HotkeyText.h"
+#include "settings/HotkeyText.h"
 
 #include "framework/base/LeadingInt.h"
 #include "settings/SettingsText.h"

@@ -28,13 +28,6 @@ int RelativeScale(const MonitorDisplays& displays) {
     return Truncate(displays.scale2 * 100.0 / scale1);
 }
 
-void SetRegion(SettingsRecord& settings, const ScreenRect& region) {
-    settings.xTop = region.left;
-    settings.yTop = region.top;
-    settings.xBottom = region.right;
-    settings.yBottom = region.bottom;
-}
-
 ScreenRect MarkedRegionOn(const ScreenRect& monitor) {
     return ScreenRect{monitor.left + 100, monitor.top + 100, monitor.left + 600, monitor.top + 500};
 }
@@ -113,21 +106,28 @@ void PlaceCaptureRegion(const MonitorDisplays& displays, SettingsRecord& setting
     if (settings.Monitor == 2) {
         if (settings.FullScreen != 0) {
             settings.FullScreen = 2;
-            SetRegion(settings, displays.display2);
+            StoreCaptureRegion(settings, displays.display2);
         } else {
-            SetRegion(settings, MarkedRegionOn(displays.display2));
+            StoreCaptureRegion(settings, MarkedRegionOn(displays.display2));
         }
     } else if (settings.Monitor == 1) {
         if (settings.FullScreen != 0) {
             settings.FullScreen = 1;
-            SetRegion(settings, displays.desktop);
+            StoreCaptureRegion(settings, displays.desktop);
         } else {
-            SetRegion(settings, MarkedRegionOn(displays.desktop));
+            StoreCaptureRegion(settings, MarkedRegionOn(displays.desktop));
         }
     }
 }
 
+void StoreCaptureRegion(SettingsRecord& settings, const ScreenRect& region) {
+    settings.xTop = region.left;
+    settings.yTop = region.top;
+    settings.xBottom = region.right;
+    settings.yBottom = region.bottom;
+}
+
 void ResetMarkers(SettingsRecord& settings) {
     settings.FullScreen = 0;
-    SetRegion(settings, ScreenRect{200, 200, 800, 600});
+    StoreCaptureRegion(settings, ScreenRect{200, 200, 800, 600});
 }

@@ -78,5 +78,8 @@ bool ApplyMonitorChoice(int checked, int scaleBoxValue, SettingsRecord& settings
 // top-left corner.
 void PlaceCaptureRegion(const MonitorDisplays& displays, SettingsRecord& settings);
 
+// The capture region's four settings.
+void StoreCaptureRegion(SettingsRecord& settings, const ScreenRect& region);
+
 // "Reset markers": full screen off and the region 200, 200, 800, 600.
 void ResetMarkers(SettingsRecord& settings);

@@ -77,6 +77,27 @@ struct IconTraits {
 };
 using Icon = UniqueHandle<IconTraits>;
 
+struct MenuTraits {
+    using Type = HMENU;
+    static Type Empty() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::DestroyMenu(h); }
+};
+using Menu = UniqueHandle<MenuTraits>;
+
+// Shows a cursor (the wait cursor, say) for the scope; the previous one
+// comes back at its end.
+class ScopedCursor {
+public:
+    explicit ScopedCursor(HCURSOR cursor) : m_previous(::SetCursor(cursor)) {}
+    ~ScopedCursor() { ::SetCursor(m_previous); }
+    ScopedCursor(const ScopedCursor&) = delete;
+    ScopedCursor& operator=(const ScopedCursor&) = delete;
+
+private:
+    HCURSOR m_previous;
+};
+
 // A DC borrowed from a window (GetDC / GetWindowDC): ReleaseDC needs the window.
 class WindowDC {
 public:

@@ -1,7 +1,7 @@
 // The "Hotkey" setting's text: parsing it for registration and the text
 // shown to the user.
 
-#include "app/HotkeyText.h"
+#include "settings/HotkeyText.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "app/Environment.h"
-#include "app/HotkeyText.h"
 #include "app/RecordingSession.h"
+#include "settings/HotkeyText.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsText.h"
