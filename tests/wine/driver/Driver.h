@@ -6,6 +6,7 @@
 
 #include "tests/wine/driver/Files.h"
 #include "tests/wine/driver/ImageFile.h"
+#include "tests/wine/driver/ListView.h"
 #include "tests/wine/driver/MessageBoxes.h"
 #include "tests/wine/driver/Poll.h"
 #include "tests/wine/driver/Process.h"
