@@ -11,7 +11,7 @@ packages=(
     g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine wine64 wine32:i386 fonts-wine
     xvfb x11-utils xauth pulseaudio pulseaudio-utils
-    ffmpeg imagemagick sox python3 libexpat1-dev
+    ffmpeg imagemagick sox python3 libexpat1-dev nsis
 )
 
 missing=()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs everything: setup, the native build with its tests (plain and under
-# AddressSanitizer + UndefinedBehaviorSanitizer), the Windows build and its
-# tests under Wine. Ends with "N passed, N failed" (test programs, plus one
+# AddressSanitizer + UndefinedBehaviorSanitizer), the Windows build, the
+# installer (scripts/package.sh) and the Windows tests under Wine. Ends with "N passed, N failed" (test programs, plus one
 # failure for each build step that failed); exits non-zero on any failure.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -89,6 +89,8 @@ machine_runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
 wine_build=${TELVANE_WINE_BUILD:-}
 step "build win"
 if scripts/build.sh win; then
+    step "installer"
+    scripts/package.sh "$builds/win" || fail_step "installer"
     if [ -z "$wine_build" ]; then
         if machine_runs_32bit; then
             wine_build=win
