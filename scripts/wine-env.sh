@@ -152,7 +152,8 @@ wine_env_choose_arch() {
 }
 
 wine_env_prepare_prefix() {
-    export WINEPREFIX="$WINE_ENV_BUILD/wineprefix"
+    # TELVANE_WINE_PREFIX names another prefix (the installer test's own).
+    export WINEPREFIX="${TELVANE_WINE_PREFIX:-$WINE_ENV_BUILD/wineprefix}"
     wine_env_choose_arch
     export WINEDEBUG=${WINEDEBUG:--all}
     # No Mono or Gecko installer prompts, no crash dialogs.

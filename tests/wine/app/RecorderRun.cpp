@@ -1,6 +1,7 @@
 #include "tests/wine/app/RecorderRun.h"
 
 #include <gtest/gtest.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <filesystem>
@@ -97,6 +98,43 @@ Started StartRecorder(const std::wstring& args, const std::wstring& exe) {
         });
     }
     return run;
+}
+
+Started StartThroughShell(const std::wstring& file) {
+    Started run;
+    SHELLEXECUTEINFOW start{};
+    start.cbSize = sizeof(start);
+    start.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    start.lpVerb = L"open";
+    start.lpFile = file.c_str();
+    start.nShow = SW_SHOWNORMAL;
+    if (!::ShellExecuteExW(&start)) return run;
+    if (start.hProcess) {
+        const win::Handle launcher(start.hProcess);
+        DWORD code = 0xFFFFFFFF;
+        if (::WaitForSingleObject(launcher.Get(), kStartTimeoutMs) != WAIT_OBJECT_0 ||
+            !::GetExitCodeProcess(launcher.Get(), &code) || code != 0)
+            return run;
+    }
+    HWND recorder = nullptr;
+    driver::PollUntil(kStartTimeoutMs, [&] {
+        recorder = driver::FindTopWindow(L"Quorra", 0, driver::kDialogClass);
+        return recorder != nullptr && driver::IsVisible(recorder);
+    });
+    DWORD id = 0;
+    if (!recorder || !::GetWindowThreadProcessId(recorder, &id)) return run;
+    run.program = driver::Program::Attach(id);
+    if (run.program) run.recorder = recorder;
+    return run;
+}
+
+std::wstring InstalledFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    DWORD size = sizeof folder;
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Telvane", L"Install Folder", RRF_RT_REG_SZ, nullptr, folder,
+                       &size) != ERROR_SUCCESS)
+        return L"";
+    return folder;
 }
 
 DWORD CloseRecorder(Started& run) {

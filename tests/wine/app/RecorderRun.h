@@ -45,6 +45,15 @@ struct Started {
 };
 Started StartRecorder(const std::wstring& args = L"", const std::wstring& exe = L"telvane.exe");
 
+// Opens the launcher kq.exe of an installed copy, or a shortcut to it,
+// through the shell, waits for the launcher to end with 0 and for the
+// recorder it started; run.program is the recorder.
+Started StartThroughShell(const std::wstring& file);
+
+// Where the installer put the program (HKLM\Software\Telvane "Install
+// Folder"); empty when it is not installed.
+std::wstring InstalledFolder();
+
 // Asks the recorder to close the way its close box does and returns the exit
 // code, or 0xFFFFFFFF when it did not end.
 DWORD CloseRecorder(Started& run);

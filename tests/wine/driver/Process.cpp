@@ -1,5 +1,7 @@
 #include "tests/wine/driver/Process.h"
 
+#include <winternl.h>
+
 #include <iterator>
 #include <utility>
 #include <vector>
@@ -56,6 +58,20 @@ Program Program::Start(const std::wstring& path, const std::wstring& args, const
     return program;
 }
 
+Program Program::Attach(DWORD processId) {
+    Program program;
+    HANDLE process =
+        ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE, FALSE, processId);
+    if (!process) {
+        program.m_error = L"cannot open process " + std::to_wstring(processId) + L": " + ErrorText(::GetLastError());
+        return program;
+    }
+    program.m_process.Reset(process);
+    program.m_id = processId;
+    program.m_commandLine = ProcessCommandLine(process);
+    return program;
+}
+
 bool Program::IsRunning() const {
     return m_process.IsValid() && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT;
 }
@@ -70,6 +86,28 @@ void Program::End() {
     if (!IsRunning()) return;
     ::TerminateProcess(m_process.Get(), 1);
     ::WaitForSingleObject(m_process.Get(), kEndWaitMs);
+}
+
+std::wstring ProcessCommandLine(HANDLE process) {
+    using QueryFn = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    auto query =
+        ntdll ? reinterpret_cast<QueryFn>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtQueryInformationProcess")))
+              : nullptr;
+    PROCESS_BASIC_INFORMATION basic{};
+    if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return L"";
+    auto read = [process](const void* at, void* into, SIZE_T size) {
+        SIZE_T done = 0;
+        return ::ReadProcessMemory(process, at, into, size, &done) && done == size;
+    };
+    PEB peb{};
+    RTL_USER_PROCESS_PARAMETERS parameters{};
+    if (!read(basic.PebBaseAddress, &peb, sizeof peb) || !read(peb.ProcessParameters, &parameters, sizeof parameters))
+        return L"";
+    const USHORT bytes = parameters.CommandLine.Length;
+    std::wstring text(bytes / sizeof(wchar_t), L'\0');
+    if (bytes && !read(parameters.CommandLine.Buffer, text.data(), bytes)) return L"";
+    return text;
 }
 
 std::wstring ProgramFolder() {

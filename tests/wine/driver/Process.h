@@ -29,6 +29,9 @@ public:
     // folders, PATH). An empty workDir keeps the current folder. On failure
     // the result is invalid and Error() says why.
     static Program Start(const std::wstring& path, const std::wstring& args, const std::wstring& workDir = L"");
+    // Takes over a process another program started (the recorder the
+    // launcher starts), so the test can wait for it and end it.
+    static Program Attach(DWORD processId);
 
     bool IsValid() const { return m_process.IsValid(); }
     explicit operator bool() const { return IsValid(); }
@@ -58,6 +61,11 @@ private:
     std::wstring m_error;
     std::wstring m_commandLine;
 };
+
+// The command line a running process was started with, read from its own
+// memory; empty when it cannot be read. Both programs must be of the same
+// word size.
+std::wstring ProcessCommandLine(HANDLE process);
 
 // The folder of the running test program, with a trailing backslash: the
 // build's tests folder, beside the product's folder.

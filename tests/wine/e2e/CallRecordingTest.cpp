@@ -14,6 +14,7 @@
 // party goes quiet"), which only the silence helper bridges.
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstring>
@@ -53,6 +54,7 @@ struct CallCase {
     bool device = false;             // the stand-in capture device is registered under kDeviceName
     bool throughAudioSetup = false;  // the audio setup opens at start and the test chooses the device in it
     std::wstring installedAt = L"";  // empty: the build's product folder
+    std::wstring shortcut = L"";     // installed by the installer: started from this shortcut to kq.exe
 };
 
 std::string Narrow8(const std::wstring& text) { return std::string(text.begin(), text.end()); }
@@ -118,6 +120,16 @@ std::wstring Install(const std::wstring& to) {
     return to + L"\\telvane.exe";
 }
 
+// The launcher passed the display's physical size, so the recorder shows
+// no display message.
+void ExpectLauncherValues(const Started& run, const std::wstring& folder) {
+    const std::wstring width = std::to_wstring(::GetSystemMetrics(SM_CXSCREEN));
+    const std::wstring height = std::to_wstring(::GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_EQ(run.program.CommandLine(),
+              L"\"" + folder + L"\\telvane.exe\" /x1 " + width + L" /y1 " + height + L" /w1 " + width);
+    EXPECT_EQ(driver::FindTopWindow(L"Telvane Message"), nullptr);
+}
+
 // The recorder opens its audio setup at start, as it does for dual audio
 // without a microphone; the test turns the speakers box off, chooses the
 // capture device in the list and presses OK, as a user does.
@@ -166,18 +178,24 @@ void Record(const CallCase& c) {
     const EndProgramOnExit endCall(call, bob);
     ASSERT_NE(bob, nullptr);
 
-    std::wstring exe = L"telvane.exe";
-    if (!c.installedAt.empty()) {
-        exe = Install(c.installedAt);
-        ASSERT_FALSE(exe.empty());
+    Started run;
+    if (!c.shortcut.empty()) {
+        run = StartThroughShell(c.shortcut);
+    } else {
+        std::wstring exe = L"telvane.exe";
+        if (!c.installedAt.empty()) {
+            exe = Install(c.installedAt);
+            ASSERT_FALSE(exe.empty());
+        }
+        run = StartRecorder(L"", exe);
     }
-    Started run = StartRecorder(L"", exe);
     ASSERT_NE(run.recorder, nullptr);
     if (c.throughAudioSetup) {
         ChooseTheDeviceInAudioSetup(run);
         if (::testing::Test::HasFatalFailure()) return;
     }
     WaitForDeferredInit();
+    if (!c.shortcut.empty()) ExpectLauncherValues(run, c.installedAt);
     if (c.silenceHelper && c.settings.at("VistaAudio") == "1" && !c.throughAudioSetup) {
         ASSERT_TRUE(driver::PollUntil(20000, [] { return driver::FindTopWindow(L"Silence") != nullptr; }));
     }
@@ -288,6 +306,18 @@ TEST(CallRecording, DISABLED_Soak) { Record(Case("soak", {}, 600, 0, 0, 0, 0, tr
 TEST(CallRecording, DISABLED_Demo) {
     CallCase c = Case("demo", {}, 15, 0, 0, 0, 0, true);
     c.installedAt = L"C:\\Program Files\\Telvane";
+    Record(c);
+}
+
+// tests/wine/install: 8 s of the call recorded by the copy the installer
+// put in place, started from its Start-menu shortcut.
+TEST(CallRecording, DISABLED_Installed) {
+    CallCase c = Case("installed", {}, 8, 0, 0, 0, 0, true);
+    c.installedAt = InstalledFolder();
+    ASSERT_FALSE(c.installedAt.empty()) << "Telvane is not installed";
+    wchar_t programs[MAX_PATH] = {};
+    ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs)));
+    c.shortcut = std::wstring(programs) + L"\\Telvane\\Telvane.lnk";
     Record(c);
 }
 
