@@ -3,7 +3,8 @@
 #   scripts/package.sh [build folder]     (default build/win)
 # writes build/package/TelvaneSetup.exe with makensis (Debian's nsis). The
 # installer holds exactly the files of scripts/shipped.txt, taken from the
-# build's bin folder; a missing one stops the packaging.
+# build's bin folder (programs and filters stripped of their debugging
+# information); a missing one stops the packaging.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:-$root/build/win}
@@ -23,12 +24,25 @@ for f in "${files[@]}"; do
     [ -f "$product/$f" ] || { echo "package: $product/$f is missing" >&2; exit 1; }
 done
 
+# The programs and filters go in without their debugging information
+# (a tenth of their size); the build's own copies keep it.
+strip=$(command -v i686-w64-mingw32-strip || true)
+[ -n "$strip" ] || { echo "package: i686-w64-mingw32-strip is missing (scripts/setup.sh installs mingw-w64)" >&2; exit 1; }
 mkdir -p "$out_dir"
+staging=$out_dir/files
+rm -rf "$staging"
+mkdir -p "$staging"
+for f in "${files[@]}"; do
+    case "$f" in
+        *.exe | *.ax | *.dll) "$strip" -o "$staging/$f" "$product/$f" ;;
+        *) cp "$product/$f" "$staging/$f" ;;
+    esac
+done
 list=$out_dir/files.nsh
 {
     echo "; Written by scripts/package.sh from scripts/shipped.txt."
     echo "!macro InstallFiles"
-    for f in "${files[@]}"; do echo "    File \"$product/$f\""; done
+    for f in "${files[@]}"; do echo "    File \"$staging/$f\""; done
     echo "!macroend"
     echo "!macro UninstallFiles"
     for f in "${files[@]}"; do echo "    Delete \"\$INSTDIR\\$f\""; done
@@ -36,6 +50,6 @@ list=$out_dir/files.nsh
 } >"$list"
 
 setup=$out_dir/TelvaneSetup.exe
-makensis -V2 -NOCD -DPRODUCT_DIR="$product" -DFILES_NSH="$list" -DICON_FILE="$icon" -DOUT_FILE="$setup" \
+makensis -V2 -NOCD -DFILES_NSH="$list" -DICON_FILE="$icon" -DOUT_FILE="$setup" \
     "$root/scripts/telvane.nsi"
 echo "package: $setup ($(stat -c %s "$setup") bytes, ${#files[@]} files)"

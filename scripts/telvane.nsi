@@ -9,9 +9,8 @@
 ; /RemoveSettings is given to a silent uninstall).
 ;
 ; Defines passed by package.sh:
-;   PRODUCT_DIR  the build's product folder (build/win/bin)
 ;   FILES_NSH    the file list it wrote from shipped.txt (the macros
-;                InstallFiles and UninstallFiles)
+;                InstallFiles and UninstallFiles, over its staged copies)
 ;   ICON_FILE    the recorder's icon
 ;   OUT_FILE     the installer to write
 
