@@ -43,4 +43,22 @@ function(telvane_gui_program name)
     target_link_options(${name} PRIVATE -municode)
 endfunction()
 
+# telvane_copy_to_product(outputs files...): copies the folder's files into
+# the product folder (bin) when they change; outputs receives the copies'
+# paths, for the target that depends on them.
+function(telvane_copy_to_product outputs)
+    set(copies)
+    foreach(file ${ARGN})
+        set(out ${CMAKE_BINARY_DIR}/bin/${file})
+        add_custom_command(
+            OUTPUT ${out}
+            COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_CURRENT_SOURCE_DIR}/${file} ${out}
+            DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${file}
+            COMMENT "Copying ${file}"
+            VERBATIM)
+        list(APPEND copies ${out})
+    endforeach()
+    set(${outputs} ${copies} PARENT_SCOPE)
+endfunction()
+
 include(${CMAKE_CURRENT_LIST_DIR}/AddSubfolders.cmake)
