@@ -115,7 +115,10 @@ if [ -n "$wine_build" ]; then
     # shellcheck source=scripts/wine-env.sh
     . scripts/wine-env.sh
     if wine_env_start "$builds/$wine_build"; then
-        run_ctest "$builds/$wine_build" "Wine tests ($wine_build)"
+        run_ctest "$builds/$wine_build" "Wine tests ($wine_build)" -LE installer
+        # Last, as it brings up a platform and a fresh prefix of its own.
+        step "installer under Wine ($wine_build)"
+        run_ctest "$builds/$wine_build" "installer test ($wine_build)" -L installer
     else
         fail_step "Wine platform"
     fi

@@ -26,6 +26,7 @@ the file's timeline (the end of its last packet). Options:
   --drift                        with --sync: the last flash/click offset within one
                                  frame period of the first
   --av-limit S                   the largest audio/video duration difference (0.040)
+  --max-step N                   the largest step between frame numbers but the pause's (2)
   --lost-gap                     the recording lacks the gap's sound: the decoded
                                  samples fall short of the video by the gap, within
                                  0.5 s, while the timeline keeps its length
@@ -173,6 +174,7 @@ def main():
     parser.add_argument("--flashes", type=int, default=3)
     parser.add_argument("--av-limit", type=float, default=0.040)
     parser.add_argument("--lost-gap", action="store_true")
+    parser.add_argument("--max-step", type=int, default=2)
     args = parser.parse_args()
 
     path = os.path.join(args.folder, "call.wmv")
@@ -219,14 +221,14 @@ def main():
                   (len(frames), expected_frames, video_duration))
             numbers = [n for _, n, _ in frames]
             steps = [b - a for a, b in zip(numbers, numbers[1:])]
-            long_steps = [(i, s) for i, s in enumerate(steps) if s > 2 or s < 0]
+            long_steps = [(i, s) for i, s in enumerate(steps) if s > args.max_step or s < 0]
             pause_steps = round(times["pause"] * args.fps)
             allowed = 1 if times["pause"] else 0
             print("frame numbers %d..%d, steps: %s" % (numbers[0], numbers[-1],
                                                       {s: steps.count(s) for s in sorted(set(steps))}))
             check(len(long_steps) <= allowed and all(abs(s - pause_steps) <= 2 * args.fps for _, s in long_steps),
-                  "frame numbers increase without a step above two frames%s (long steps: %s)" %
-                  (" but the pause's" if allowed else "", long_steps[:5]))
+                  "frame numbers increase without a step above %d frames%s (long steps: %s)" %
+                  (args.max_step, " but the pause's" if allowed else "", long_steps[:5]))
             if frames:
                 run(["ffmpeg", "-v", "error", "-y", "-ss", "%.3f" % (duration / 2), "-i", path, "-frames:v", "1",
                      "-vf", UPRIGHT, "-pix_fmt", "rgb24", os.path.join(args.folder, "frame.png")])
