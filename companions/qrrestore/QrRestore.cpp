@@ -21,6 +21,7 @@
 #include <string>
 
 #include "framework/win/Handles.h"
+#include "framework/win/HelperWindow.h"
 
 namespace {
 
@@ -155,24 +156,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     g_watch.started = ::GetTickCount64();
     g_screenCaptureMessage = ::RegisterWindowMessageW(L"screen capture message");
 
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = kClassName;
-    if (!::RegisterClassW(&wc)) return 1;
-    // Never shown, whatever show command the starter asks for: the recorder
-    // only finds it by title.
-    HWND hwnd = ::CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, kTitle, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                  instance, nullptr);
+    HWND hwnd = win::CreateHelperWindow(instance, kClassName, kTitle, WindowProc);
     if (!hwnd) return 1;
     ::SetTimer(hwnd, kCheckTimer, kCheckMs, nullptr);
-
-    MSG msg;
-    BOOL got;
-    while ((got = ::GetMessageW(&msg, nullptr, 0, 0)) != 0) {
-        if (got == -1) return 1;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-    return 0;
+    return win::PumpUntilQuit() ? 0 : 1;
 }

@@ -15,6 +15,8 @@
 
 #include <string>
 
+#include "framework/win/HelperWindow.h"
+
 namespace {
 
 constexpr wchar_t kTitle[] = L"ZBasic";
@@ -68,13 +70,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     if (::FindWindowW(nullptr, kTitle)) return 0;
     ReadWatchedTitle();
 
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = kClassName;
-    if (!::RegisterClassW(&wc)) return 1;
-    HWND hwnd = ::CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, kTitle, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                  instance, nullptr);
+    HWND hwnd = win::CreateHelperWindow(instance, kClassName, kTitle, WindowProc);
     if (!hwnd) return 1;
 
     const bool basic = IsWindows7();
@@ -82,13 +78,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         ::DwmEnableComposition(DWM_EC_DISABLECOMPOSITION);
         ::SetTimer(hwnd, kCheckTimer, kCheckMs, nullptr);
     }
-    MSG msg;
-    BOOL got;
-    while ((got = ::GetMessageW(&msg, nullptr, 0, 0)) != 0) {
-        if (got == -1) break;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    win::PumpUntilQuit();
     if (basic) ::DwmEnableComposition(DWM_EC_ENABLECOMPOSITION);
     return 0;
 }

@@ -14,6 +14,7 @@
 
 #include "framework/base/ComPtr.h"
 #include "framework/win/Handles.h"
+#include "framework/win/HelperWindow.h"
 
 namespace {
 
@@ -79,25 +80,12 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = L"TelvaneSilence";
-    if (!::RegisterClassW(&wc)) return 1;
-    // Never shown: the recorder finds it by title.
-    HWND hwnd = ::CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Silence", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                  nullptr, instance, nullptr);
+    HWND hwnd = win::CreateHelperWindow(instance, L"TelvaneSilence", L"Silence", WindowProc);
     if (!hwnd) return 1;
     g_lastSeen = ::GetTickCount();
     ::SetTimer(hwnd, kCheckTimer, kCheckMs, nullptr);
     std::thread silence(RenderSilence);
-    MSG msg;
-    BOOL got;
-    while ((got = ::GetMessageW(&msg, nullptr, 0, 0)) != 0) {
-        if (got == -1) break;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    win::PumpUntilQuit();
     g_stop = true;
     silence.join();
     return 0;
