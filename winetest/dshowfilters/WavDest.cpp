@@ -40,7 +40,7 @@ HRESULT STDMETHODCALLTYPE CWavDestInputPin::Receive(IMediaSample* sample) {
 HRESULT STDMETHODCALLTYPE CWavDestInputPin::EndOfStream() {
     HRESULT hr = CBaseInputPin::EndOfStream();
     if (hr != S_OK) return hr;
-    m_dest->NotifyEvent(EC_COMPLETE, S_OK, 0);
+    m_dest->EndOfStreamArrived();
     return S_OK;
 }
 
@@ -81,9 +81,30 @@ HRESULT STDMETHODCALLTYPE CWavDest::Pause() {
     return hr;
 }
 
+HRESULT STDMETHODCALLTYPE CWavDest::Run(REFERENCE_TIME start) {
+    CAutoLock lock(&m_stateLock);
+    HRESULT hr = CBaseFilter::Run(start);
+    if (FAILED(hr)) return hr;
+    NotifyCompleteIfEnded();
+    return S_OK;
+}
+
+void CWavDest::EndOfStreamArrived() {
+    CAutoLock lock(&m_stateLock);
+    m_ended = true;
+    NotifyCompleteIfEnded();
+}
+
+void CWavDest::NotifyCompleteIfEnded() {
+    if (!m_ended || m_completeSent || m_State != State_Running) return;
+    m_completeSent = true;
+    NotifyEvent(EC_COMPLETE, S_OK, 0);
+}
+
 HRESULT STDMETHODCALLTYPE CWavDest::Stop() {
     CAutoLock lock(&m_stateLock);
     HRESULT hr = CBaseFilter::Stop();
+    m_ended = m_completeSent = false;
     // The pin is inactive now: a Receive still running finishes before the
     // file is closed, and none starts after.
     CAutoLock receive(&m_receiveLock);

@@ -4,7 +4,9 @@
 // name, Pause from stopped creates a RIFF WAVE file (fmt from the
 // connection's WAVEFORMATEX), every sample is appended to its data chunk,
 // and Stop fixes the sizes and closes it, so the file is complete when Stop
-// returns. Without a file name the samples are accepted and dropped.
+// returns. Without a file name the samples are accepted and dropped. As a
+// renderer it sends EC_COMPLETE for an end of stream only while running:
+// the graph forgets completions that come before its Run.
 
 #include <windows.h>
 
@@ -38,6 +40,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE Stop() override;
     HRESULT STDMETHODCALLTYPE Pause() override;
+    HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME start) override;
 
     int GetPinCount() override { return 1; }
     CBasePin* GetPin(int n) override { return n == 0 ? &m_input : nullptr; }
@@ -50,9 +53,11 @@ public:
 
     // From the input pin, on the streaming thread.
     HRESULT WriteSample(IMediaSample* sample);
+    void EndOfStreamArrived();
 
 private:
     CWavDest(IUnknown* outer, HRESULT* phr);
+    void NotifyCompleteIfEnded();
 
     CCritSec m_stateLock;
     // Owns m_writer: held by the streaming thread while it writes and by
@@ -61,4 +66,8 @@ private:
     CWavDestInputPin m_input;
     std::wstring m_fileName;
     WavFileWriter m_writer;
+    // Under m_stateLock: the input ended in this run, and whether its
+    // EC_COMPLETE has gone out.
+    bool m_ended = false;
+    bool m_completeSent = false;
 };

@@ -141,6 +141,30 @@ TEST_F(WavDestTest, RunningAgainStartsAFreshFile) {
     EXPECT_EQ(PcmSource::PatternByte(0, 0), wav.data[0]);
 }
 
+// The graph forgets completions from before its Run: an end of stream that
+// comes while paused is reported once the graph runs.
+TEST_F(WavDestTest, CompletesOnlyOnceRunning) {
+    ASSERT_EQ(S_OK, m_sink->SetFileName(m_path.c_str(), nullptr));
+    ASSERT_EQ(S_OK, m_graph->ConnectDirect(FindPin(m_source.Get(), L"Out").Get(), FindPin(m_dest.Get(), L"In").Get(),
+                                           nullptr));
+    ComPtr<IMediaEvent> events;
+    ASSERT_EQ(S_OK, m_graph->QueryInterface(IID_IMediaEvent, reinterpret_cast<void**>(&events)));
+    ASSERT_TRUE(SUCCEEDED(m_control->Pause()));
+    // The source streams its few samples and their end while paused.
+    ::Sleep(500);
+    long code = 0;
+    LONG_PTR p1 = 0, p2 = 0;
+    while (events->GetEvent(&code, &p1, &p2, 0) == S_OK) {
+        events->FreeEventParams(code, p1, p2);
+        EXPECT_NE(EC_COMPLETE, code);
+    }
+    ASSERT_TRUE(SUCCEEDED(m_control->Run()));
+    ASSERT_EQ(S_OK, events->GetEvent(&code, &p1, &p2, 5000));
+    events->FreeEventParams(code, p1, p2);
+    EXPECT_EQ(EC_COMPLETE, code);
+    ASSERT_EQ(S_OK, m_control->Stop());
+}
+
 TEST_F(WavDestTest, WithoutFileNameDropsEverything) {
     RunToCompletion();
     EXPECT_FALSE(FileExists(m_path));
