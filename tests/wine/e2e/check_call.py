@@ -8,8 +8,10 @@ how long the graph ran ("ran", seconds, the pause excluded), the pause and
 the fake call's playback gap. Always checked: one audio and one video
 stream (unless --audio-streams / --video-streams say otherwise) and a
 duration within 0.5 s of the graph's running time. With a video stream:
-the fake call's frame numbers (16 blocks along the top row) increase with
-no step above two frame periods (one of three passes), except one step for the pause; with both
+every frame shows the screen of its stamp (the fake call's frame number, in
+16 blocks along the top row, against the frame's time: their offset spreads
+over at most three frames, before and after the pause apart), no capture gap above
+200 ms and at least 95% of the frames the running time holds; with both
 streams, audio and video durations within 40 ms, the audio's measured on
 the file's timeline (the end of its last packet). Options:
   --width W --height H --fps F   the picture
@@ -21,13 +23,14 @@ the file's timeline (the end of its last packet). Options:
                                  thresholds of detectability), and the offsets
                                  spread over at most two frame periods plus 10 ms
                                  (a flash shows in the next captured frame, which
-                                 may come a period late, as the frame steps allow)
+                                 may come a period late, as the offsets allow)
   --flashes N                    with --sync: at least N flashes (3)
   --drift                        with --sync: the last flash/click offset within one
                                  frame period of the first
   --av-limit S                   the largest audio/video duration difference (0.040)
-  --max-step N                   the largest step between frame numbers but the pause's (2);
-                                 one step of N + 1 passes
+  --max-spread N                 the largest spread of the picture's offset from its
+                                 stamps, in frames (3)
+  --max-gap S                    the longest time between two captures but the pause (0.200)
   --lost-gap                     the recording lacks the gap's sound: the decoded
                                  samples fall short of the video by the gap, within
                                  0.5 s, while the timeline keeps its length
@@ -75,6 +78,36 @@ def video_frames(path, width, height):
         if decoder.wait() != 0:
             raise RuntimeError("ffmpeg could not decode the video of %s" % path)
     return frames
+
+
+def frame_timing(frames, fps, pause_steps):
+    """How each frame's picture lies against its stamp.
+
+    The fake call shows its frame number, the picture's moment; the stamp
+    says the frame's moment. Their difference, in frames, is the offset: it
+    stays within a frame or two (the two clocks beat) while every frame
+    shows the screen of its time, and it moves when a frame shows an older
+    or a newer screen than its stamp says. A capture the recorder dropped
+    leaves a longer step between stamps and keeps the offset. The pause
+    moves the picture on while the stamps go on from where they stopped:
+    with pause_steps, the step whose picture moved on the most is the
+    pause's, and the offsets before and after it are judged apart."""
+    stamps = [round(t * fps) for t, _, _ in frames]
+    offsets = [n - s for (_, n, _), s in zip(frames, stamps)]
+    excess = [b - a for a, b in zip(offsets, offsets[1:])]
+    pause, parts = None, [offsets]
+    if pause_steps is not None and excess:
+        at = max(range(len(excess)), key=lambda i: excess[i])
+        if abs(excess[at] - pause_steps) <= 2 * fps:
+            pause = excess[at]
+            parts = [offsets[:at + 1], offsets[at + 1:]]
+    gaps = [b - a for a, b in zip(stamps, stamps[1:])]
+    first = offsets[0] if offsets else 0
+    return {"offsets": {o - first: offsets.count(o) for o in sorted(set(offsets))},
+            "spread": max((max(p) - min(p) for p in parts if p), default=0),
+            "gaps": {g: gaps.count(g) for g in sorted(set(gaps))},
+            "longest_gap": max(gaps, default=1),
+            "pause": pause, "pause_expected": pause_steps}
 
 
 def is_flash(picture, width, height):
@@ -175,7 +208,8 @@ def main():
     parser.add_argument("--flashes", type=int, default=3)
     parser.add_argument("--av-limit", type=float, default=0.040)
     parser.add_argument("--lost-gap", action="store_true")
-    parser.add_argument("--max-step", type=int, default=2)
+    parser.add_argument("--max-spread", type=int, default=3)
+    parser.add_argument("--max-gap", type=float, default=0.200)
     args = parser.parse_args()
 
     path = os.path.join(args.folder, "call.wmv")
@@ -220,22 +254,19 @@ def main():
             expected_frames = (times["ran"]) * args.fps
             print("video: %d frames (%.0f expected from the running time), %.3f s" %
                   (len(frames), expected_frames, video_duration))
-            numbers = [n for _, n, _ in frames]
-            steps = [b - a for a, b in zip(numbers, numbers[1:])]
-            long_steps = [(i, s) for i, s in enumerate(steps) if s > args.max_step or s < 0]
-            # One capture that comes a period later still (a step of one frame
-            # more) is Wine's timer under a busy machine, not the recorder's.
-            late = [(i, s) for i, s in long_steps if s == args.max_step + 1]
-            if len(late) == 1:
-                long_steps.remove(late[0])
-                print("one capture a period late: step of %d frames at frame %d" % (late[0][1], late[0][0]))
-            pause_steps = round(times["pause"] * args.fps)
-            allowed = 1 if times["pause"] else 0
-            print("frame numbers %d..%d, steps: %s" % (numbers[0], numbers[-1],
-                                                      {s: steps.count(s) for s in sorted(set(steps))}))
-            check(len(long_steps) <= allowed and all(abs(s - pause_steps) <= 2 * args.fps for _, s in long_steps),
-                  "frame numbers increase without a step above %d frames%s (long steps: %s)" %
-                  (args.max_step, " but the pause's" if allowed else "", long_steps[:5]))
+            timing = frame_timing(frames, args.fps, round(times["pause"] * args.fps) if times["pause"] else None)
+            print("frame numbers %d..%d; picture ahead of its stamp by %s frames (from the first); stamp steps: %s" %
+                  (frames[0][1], frames[-1][1], timing["offsets"], timing["gaps"]))
+            if timing["pause"] is not None:
+                print("the pause: the picture moved on %d frames over one stamp step (%d expected)" %
+                      (timing["pause"], timing["pause_expected"]))
+            check(timing["spread"] <= args.max_spread,
+                  "every frame shows the screen of its stamp: the offsets spread over %d frames (at most %d)" %
+                  (timing["spread"], args.max_spread))
+            check(timing["longest_gap"] * period <= args.max_gap + 1e-6,
+                  "the longest capture gap %.3f s (at most %.3f s)" % (timing["longest_gap"] * period, args.max_gap))
+            check(len(frames) >= 0.95 * expected_frames,
+                  "%d frames, at least 95%% of the %.0f expected" % (len(frames), expected_frames))
             if frames:
                 run(["ffmpeg", "-v", "error", "-y", "-ss", "%.3f" % (duration / 2), "-i", path, "-frames:v", "1",
                      "-vf", UPRIGHT, "-pix_fmt", "rgb24", os.path.join(args.folder, "frame.png")])

@@ -40,8 +40,8 @@ bash "$source_dir/tests/wine/e2e/run_call.sh" "$call_test" --gtest_also_run_disa
 # The prefix is minutes old and still settling (font caches, registry
 # saves) while it records, so the picture may stall for a few frames; the
 # settled prefix's recordings (tests/wine/e2e) hold the frame timing to
-# two frames.
+# three frames and the captures' gaps to 200 ms.
 python3 "$source_dir/tests/wine/e2e/check_call.py" "$tests/e2e/installed" --width 416 --height 248 --fps 30 \
-    --channels 2 --bits 16 --tones 440 1000 --max-step 8
+    --channels 2 --bits 16 --tones 440 1000 --max-spread 8 --max-gap 0.5
 step "uninstall"
 wine "$install_test" --gtest_filter='Installer.UninstallKeepsRecordingsAndSettings:Installer.RemoveSettingsTakesOnlyTheSettings'
