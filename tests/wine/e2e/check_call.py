@@ -301,6 +301,15 @@ def main():
             if args.sync and frames:
                 flashes = [t for (t, _, flash), (_, _, before) in zip(frames[1:], frames) if flash and not before]
                 clicks = click_times(samples, rate, packets)
+                # A flash or click at either end of the recording may have its
+                # partner just outside it: those are left out.
+                edge = SOUND_BEHIND + period
+                first, last = frames[0][0] + edge, frames[-1][0] + period - edge
+                at_ends = [t for t in flashes + clicks if not first <= t <= last]
+                if at_ends:
+                    print("left out at the recording's ends: %s" % ["%.3f" % t for t in sorted(at_ends)])
+                flashes = [t for t in flashes if first <= t <= last]
+                clicks = [t for t in clicks if first <= t <= last]
                 print("flashes at %s" % ["%.3f" % t for t in flashes])
                 print("clicks at  %s" % ["%.3f" % t for t in clicks])
                 check(len(flashes) >= args.flashes and len(flashes) == len(clicks),
