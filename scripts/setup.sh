@@ -36,6 +36,25 @@ export DEBIAN_FRONTEND=noninteractive
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
 fi
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# A mirror caught mid-sync fails an index download now and then: try the
+# update again, and go on to the install with what was fetched if it still
+# fails (the install itself says which package it cannot find).
+for attempt in 1 2 3; do
+    if apt-get update -qq; then break; fi
+    echo "setup: apt-get update failed (try $attempt of 3)" >&2
+    if [ "$attempt" -lt 3 ]; then sleep 10; fi
+done
+if ! apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; then
+    # The 32-bit Wine needs i386 libraries of the same versions as the
+    # machine's own; when the mirror's i386 index lags it cannot install. The
+    # Windows tests then run on the 64-bit build (scripts/test.sh), so the
+    # rest is installed without it.
+    rest=()
+    for p in "${missing[@]}"; do
+        [ "$p" = wine32:i386 ] || rest+=("$p")
+    done
+    if [ ${#rest[@]} -eq ${#missing[@]} ]; then exit 1; fi
+    echo "setup: wine32:i386 cannot be installed now; installing the rest without it" >&2
+    apt-get install -y -qq --no-install-recommends "${rest[@]}" >/dev/null
+fi
 echo "setup: done"
