@@ -10,9 +10,14 @@ namespace {
 
 // Wine answers GetGuiResources with 0. Its GDI objects are entries of a
 // per-process handle table that the process's PEB points to (at 0x94 in a
-// 32-bit PEB): 0x10000 entries of 24 bytes, an entry in use having a
-// non-zero type byte at offset 14. The table is read from the other process.
+// 32-bit PEB, 0xf8 in a 64-bit one): 0x10000 entries of 24 bytes in either,
+// an entry in use having a non-zero type byte at offset 14. The table is read
+// from the other process, which is built as this one is.
+#ifdef _WIN64
+constexpr size_t kPebGdiTable = 0xf8;
+#else
 constexpr size_t kPebGdiTable = 0x94;
+#endif
 constexpr size_t kGdiEntries = 0x10000;
 constexpr size_t kGdiEntrySize = 24;
 constexpr size_t kGdiTypeOffset = 14;

@@ -184,7 +184,7 @@ TEST_F(StandInTest, GetMediaTypeTakesTwoCalls) {
     DWORD size = 0;
     EXPECT_EQ(props->GetMediaType(nullptr, nullptr), E_INVALIDARG);
     ASSERT_EQ(props->GetMediaType(nullptr, &size), S_OK);
-    ASSERT_EQ(size, 72u + 18u + 10u);  // WM_MEDIA_TYPE, WAVEFORMATEX, codec data
+    ASSERT_EQ(size, sizeof(WM_MEDIA_TYPE) + 18u + 10u);  // then WAVEFORMATEX, codec data
 
     std::vector<uint8_t> buffer(size + 16, 0xCC);
     auto* mt = reinterpret_cast<WM_MEDIA_TYPE*>(buffer.data());
