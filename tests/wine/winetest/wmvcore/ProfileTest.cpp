@@ -196,7 +196,7 @@ TEST_F(StandInTest, GetMediaTypeTakesTwoCalls) {
     DWORD exact = size;
     ASSERT_EQ(props->GetMediaType(mt, &exact), S_OK);
     EXPECT_EQ(exact, size);
-    EXPECT_EQ(mt->pbFormat, buffer.data() + 72);
+    EXPECT_EQ(mt->pbFormat, buffer.data() + sizeof(WM_MEDIA_TYPE));
     EXPECT_EQ(mt->cbFormat, 28u);
     EXPECT_EQ(buffer[size], 0xCC) << "nothing written past the size asked for";
 }
