@@ -32,3 +32,12 @@ HRESULT STDMETHODCALLTYPE CSonarkFilter::SetCaptureParams(int enable, int timing
     sonark::SetCaptureParams(enable, timingMode, dualAudio, sourceName);
     return S_OK;
 }
+
+HRESULT STDMETHODCALLTYPE CSonarkFilter::Pause() {
+    CAutoLock lock(&m_cStateLock);
+    const bool wasRunning = State() == State_Running;
+    HRESULT hr = CSource::Pause();
+    if (FAILED(hr) || !wasRunning) return hr;
+    for (CSourceStream* stream : m_paStreams) static_cast<CSonarkStream*>(stream)->StopClientsForPause();
+    return hr;
+}

@@ -19,6 +19,13 @@ public:
     HRESULT STDMETHODCALLTYPE SetCaptureParams(int enable, int timingMode, int dualAudio,
                                                const wchar_t* sourceName) override;
 
+    // Pausing a running filter stops the endpoint clients at once, on the
+    // graph's thread. Downstream filters pause first, and a writer that holds
+    // what it receives while paused may keep the worker in a delivery until
+    // the graph runs again; clients left capturing meanwhile would hand the
+    // pause's sound out after it, late against the picture by that much.
+    HRESULT STDMETHODCALLTYPE Pause() override;
+
 private:
     CSonarkFilter(IUnknown* outer, HRESULT* phr);
 };

@@ -306,6 +306,13 @@ HRESULT CSonarkStream::EmptySample(IMediaSample* sample, DWORD waitMs) {
     return S_OK;
 }
 
+void CSonarkStream::StopClientsForPause() {
+    if (!m_bStarted || !m_bFirstSampleSent || !m_pAudioClient) return;
+    if (FAILED(m_pAudioClient->Stop())) return;
+    if (m_pAudioClient1 && sonark::GetCaptureParams().dualAudio != 0 && FAILED(m_pAudioClient1->Stop())) return;
+    m_bStarted = false;
+}
+
 HRESULT CSonarkStream::FollowFilterState(bool dualAudio, REFERENCE_TIME streamTime) {
     const FILTER_STATE state = m_pSourceFilter->State();
     const bool micOn = dualAudio && m_pAudioClient1;

@@ -36,6 +36,11 @@ public:
     HRESULT FillBuffer(IMediaSample* sample) override;
     HRESULT OnThreadDestroy() override;
 
+    // Called by the filter as it pauses, under the state lock: stops started
+    // clients as the worker's next fill would. A failure leaves them marked
+    // started, so that fill tries again and reports it.
+    void StopClientsForPause();
+
     // For tests and diagnostics.
     uint64_t DroppedMicrophoneBytes() const { return m_micCarry.DroppedBytes(); }
     const WAVEFORMATEX& OutputFormat() const { return m_wfx; }
