@@ -306,26 +306,26 @@ HRESULT CSonarkStream::EmptySample(IMediaSample* sample, DWORD waitMs) {
     return S_OK;
 }
 
-void CSonarkStream::StopClientsForPause() {
-    if (!m_bStarted || !m_bFirstSampleSent || !m_pAudioClient) return;
-    if (FAILED(m_pAudioClient->Stop())) return;
-    if (m_pAudioClient1 && sonark::GetCaptureParams().dualAudio != 0 && FAILED(m_pAudioClient1->Stop())) return;
+const char* CSonarkStream::StopStartedClients(bool micOn) {
+    if (!m_bStarted || !m_bFirstSampleSent) return nullptr;
+    if (FAILED(m_pAudioClient->Stop())) return "Error - Cannot stop the audio client";
+    if (micOn && FAILED(m_pAudioClient1->Stop())) return "Error - Cannot stop the audio 2 client";
     m_bStarted = false;
+    return nullptr;
+}
+
+void CSonarkStream::StopClientsForPause() {
+    StopStartedClients(sonark::GetCaptureParams().dualAudio != 0 && m_pAudioClient1);
 }
 
 HRESULT CSonarkStream::FollowFilterState(bool dualAudio, REFERENCE_TIME streamTime) {
     const FILTER_STATE state = m_pSourceFilter->State();
     const bool micOn = dualAudio && m_pAudioClient1;
-    if (m_bStarted && state != State_Running && m_bFirstSampleSent) {
-        if (FAILED(m_pAudioClient->Stop())) {
-            Message("Error - Cannot stop the audio client");
+    if (state != State_Running) {
+        if (const char* failure = StopStartedClients(micOn)) {
+            Message(failure);
             return E_FAIL;
         }
-        if (micOn && FAILED(m_pAudioClient1->Stop())) {
-            Message("Error - Cannot stop the audio 2 client");
-            return E_FAIL;
-        }
-        m_bStarted = false;
     }
     // The graph runs its filters from a start time slightly in the future:
     // what the endpoints capture before it would be stamped from 0 and lead

@@ -57,6 +57,9 @@ private:
     // Starts the endpoint clients once the filter runs and its start time
     // has come (stream time 0), stops them when it no longer runs.
     HRESULT FollowFilterState(bool dualAudio, REFERENCE_TIME streamTime);
+    // Stops the clients started for a sent sample; the message of a failed
+    // stop, which leaves them marked started, or null.
+    const char* StopStartedClients(bool micOn);
     // The empty sample of a pause, sent with the clients stopped: a writer
     // that holds what it receives while paused (as renderers do) keeps this
     // thread until the graph runs again, and a client left started
