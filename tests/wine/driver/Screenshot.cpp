@@ -92,6 +92,11 @@ bool SaveImage(const RgbImage& image, const std::wstring& path) {
 }
 
 bool SaveScreenshot(HWND window, const std::wstring& path) {
+    // A window just shown may not have painted all its controls yet: have it
+    // paint them now (the owner's thread answers before this returns).
+    if (window)
+        ::RedrawWindow(window, nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     RgbImage image;
     return CaptureWindow(window, &image) && SaveImage(image, path);
 }

@@ -26,8 +26,9 @@ bool CaptureWindow(HWND window, RgbImage* image);
 // a failed write.
 bool SaveImage(const RgbImage& image, const std::wstring& path);
 
-// CaptureWindow followed by SaveImage: the image is as large as the window
-// rectangle (or the virtual screen for nullptr).
+// CaptureWindow followed by SaveImage, after the window has painted itself
+// and its controls anew: the image is as large as the window rectangle (or
+// the virtual screen for nullptr).
 bool SaveScreenshot(HWND window, const std::wstring& path);
 
 }  // namespace driver
