@@ -62,3 +62,19 @@ function(telvane_copy_to_product outputs)
 endfunction()
 
 include(${CMAKE_CURRENT_LIST_DIR}/AddSubfolders.cmake)
+
+# telvane_folder_targets(out dirs...): the targets that the folders and
+# their subfolders define.
+function(telvane_folder_targets out)
+    set(found)
+    foreach(dir ${ARGN})
+        get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+        get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+        list(APPEND found ${targets})
+        if(subdirs)
+            telvane_folder_targets(below ${subdirs})
+            list(APPEND found ${below})
+        endif()
+    endforeach()
+    set(${out} ${found} PARENT_SCOPE)
+endfunction()

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Configures and builds one of the build folders:
-#   scripts/build.sh native | native-san | win | win64
+# Configures and builds one of the build folders, whole or one target:
+#   scripts/build.sh native | native-san | win | win64 [target]
+# (target "product": what a user installs, without the tests).
 # win is the shipped 32-bit Windows build; win64 is the same source built as
 # 64-bit programs, for running the Windows tests where 32-bit code cannot run.
 # Build folders live under build/ (override with TELVANE_BUILD_ROOT).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-kind=${1:?usage: scripts/build.sh native|native-san|win|win64}
+kind=${1:?usage: scripts/build.sh native|native-san|win|win64 [target]}
+target=${2:-}
 builds=${TELVANE_BUILD_ROOT:-$root/build}
 dir="$builds/$kind"
 case "$kind" in
@@ -19,4 +21,4 @@ esac
 if [ ! -f "$dir/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${args[@]}" >/dev/null
 fi
-cmake --build "$dir"
+cmake --build "$dir" ${target:+--target "$target"}

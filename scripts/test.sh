@@ -79,28 +79,25 @@ for kind in native native-san; do
     fi
 done
 
-# The machine runs 32-bit Windows programs when its kernel executes Wine's
-# 32-bit loader; some machines' kernels cannot (no 32-bit support).
-machine_runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
-
-# The Windows tests run on the shipped 32-bit build. Where 32-bit code
-# cannot run, they run on the same source built as 64-bit programs, under
-# 64-bit Wine (TELVANE_WINE_BUILD=win64 asks for that anywhere).
-wine_build=${TELVANE_WINE_BUILD:-}
-step "build win"
-if scripts/build.sh win; then
+# The Windows tests run on the shipped 32-bit build, or where 32-bit code
+# cannot run, on the same source built as 64-bit programs under 64-bit Wine.
+# shellcheck source=scripts/wine-build.sh
+. scripts/wine-build.sh
+wine_build=$(wine_build_kind)
+if [ "$wine_build" = win64 ] && [ -z "${TELVANE_WINE_BUILD:-}" ]; then
+    echo "this machine cannot execute 32-bit code: the Windows tests run on the 64-bit build" >&2
+fi
+# Where the tests run on another build, the shipped build needs only what
+# the installer packs.
+win_target=
+[ "$wine_build" = win ] || win_target=product
+step "build win${win_target:+ ($win_target)}"
+if scripts/build.sh win $win_target; then
     step "installer"
     scripts/package.sh "$builds/win" || fail_step "installer"
-    if [ -z "$wine_build" ]; then
-        if machine_runs_32bit; then
-            wine_build=win
-        else
-            echo "this machine cannot execute 32-bit code: the Windows tests run on the 64-bit build" >&2
-            wine_build=win64
-        fi
-    fi
 else
     fail_step "build win"
+    [ "$wine_build" != win ] || wine_build=
 fi
 
 if [ -n "$wine_build" ] && [ "$wine_build" != win ]; then

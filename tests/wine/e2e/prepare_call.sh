@@ -5,12 +5,16 @@
 prepare_call_case() {
     builds=${TELVANE_BUILD_ROOT:-$root/build}
     export TELVANE_BUILD_ROOT=$builds
-    win=$builds/win
     scripts/setup.sh
+    # shellcheck source=scripts/wine-build.sh
+    . scripts/wine-build.sh
+    local kind
+    kind=$(wine_build_kind)
+    win=$builds/$kind
     mkdir -p "$builds"
-    if ! scripts/build.sh win >"$builds/build-win.log" 2>&1; then
-        tail -n 40 "$builds/build-win.log" >&2
-        echo "the build failed (log: $builds/build-win.log)" >&2
+    if ! scripts/build.sh "$kind" >"$builds/build-$kind.log" 2>&1; then
+        tail -n 40 "$builds/build-$kind.log" >&2
+        echo "the build failed (log: $builds/build-$kind.log)" >&2
         exit 1
     fi
     case_dir=$win/tests/e2e/$1
