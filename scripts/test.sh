@@ -79,14 +79,9 @@ for kind in native native-san; do
     fi
 done
 
-# The Windows tests run on the shipped 32-bit build, or where 32-bit code
-# cannot run, on the same source built as 64-bit programs under 64-bit Wine.
 # shellcheck source=scripts/wine-build.sh
 . scripts/wine-build.sh
 wine_build=$(wine_build_kind)
-if [ "$wine_build" = win64 ] && [ -z "${TELVANE_WINE_BUILD:-}" ]; then
-    echo "this machine cannot execute 32-bit code: the Windows tests run on the 64-bit build" >&2
-fi
 # Where the tests run on another build, the shipped build needs only what
 # the installer packs.
 win_target=
