@@ -4,6 +4,14 @@
 # test case, fails the test whatever the exit code says.
 set(TELVANE_WINE_FAILURES "Unhandled exception|Unhandled page fault|\\[  FAILED  \\]")
 
+# telvane_on_wine_platform(tests...): the tests run under Wine, each on one
+# of the run's platforms (scripts/wine-platforms.sh hands them out as the
+# CTest resource "platform"). A platform is a display, a sound server and a
+# prefix with its own wineserver, so tests on different ones run side by side.
+function(telvane_on_wine_platform)
+    set_tests_properties(${ARGN} PROPERTIES RESOURCE_GROUPS platform:1)
+endfunction()
+
 # telvane_native_test(name sources... LIBS libs... [WINE]): a GoogleTest
 # program of the portable core, one CTest test per program. With WINE it is
 # also built for Windows and run under Wine (as name_win), for code where the
@@ -18,8 +26,8 @@ function(telvane_native_test name)
         add_executable(${name}_win ${ARG_UNPARSED_ARGUMENTS})
         target_link_libraries(${name}_win PRIVATE ${ARG_LIBS} gtest gtest_main gmock)
         add_test(NAME ${name}_win COMMAND ${name}_win)
-        set_tests_properties(${name}_win PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE
-            FAIL_REGULAR_EXPRESSION "${TELVANE_WINE_FAILURES}")
+        set_tests_properties(${name}_win PROPERTIES TIMEOUT 300 FAIL_REGULAR_EXPRESSION "${TELVANE_WINE_FAILURES}")
+        telvane_on_wine_platform(${name}_win)
     endif()
 endfunction()
 
@@ -33,8 +41,8 @@ function(telvane_wine_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
-    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} RUN_SERIAL TRUE
-        FAIL_REGULAR_EXPRESSION "${TELVANE_WINE_FAILURES}")
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} FAIL_REGULAR_EXPRESSION "${TELVANE_WINE_FAILURES}")
+    telvane_on_wine_platform(${name})
 endfunction()
 
 # telvane_gui_program(name sources...): a Unicode Windows GUI program.

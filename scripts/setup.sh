@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build and test Telvane:
-# the native toolchain, the mingw-w64 cross compilers (32-bit, and 64-bit
-# for machines that cannot run 32-bit code), Wine (with the i386
+# the native toolchain (with its 32-bit libraries, from the amd64 index, for
+# the 32-bit native tests), the mingw-w64 cross compilers (32-bit, and 64-bit
+# for machines that cannot run 32-bit Wine), Wine (with the i386
 # architecture for wine32), Xvfb, PulseAudio and the media tools the tests
 # use to check recordings. Quiet and quick when everything is present.
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ clang-format googletest libgtest-dev libbenchmark-dev fonts-dejavu-core
+    cmake ninja-build g++ g++-multilib clang-format googletest libgtest-dev libbenchmark-dev fonts-dejavu-core
     g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine wine64 wine32:i386 fonts-wine
     xvfb x11-utils xauth pulseaudio pulseaudio-utils

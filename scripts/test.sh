@@ -14,7 +14,8 @@ passed=0
 failed=0
 failures=()
 
-step() { printf '\n== %s\n' "$*"; }
+# Each step says when it began, in seconds since the start.
+step() { printf '\n== %s (at %d s)\n' "$*" "$(($(date +%s) - start))"; }
 fail_step() {
     failed=$((failed + 1))
     failures+=("$1")
@@ -32,6 +33,7 @@ count_ctest() {
     fi
     bad=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
     total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
+    echo "$name: $((total - bad)) passed, $bad failed"
     passed=$((passed + total - bad))
     failed=$((failed + bad))
     if [ "$bad" -gt 0 ]; then
@@ -69,11 +71,15 @@ if [ ${#unformatted[@]} -gt 0 ]; then
     fail_step "clang-format"
 fi
 
-for kind in native native-san; do
+# native32: the portable core as 32-bit programs (the shipped build's sizes
+# and x87 arithmetic), whichever build the Windows tests run on.
+for kind in native native-san native32; do
     step "build $kind"
     if scripts/build.sh "$kind"; then
         step "tests $kind"
-        run_ctest "$builds/$kind" "$kind tests" -j2
+        label="$kind tests"
+        [ "$kind" != native32 ] || label="native32 tests (the portable core as 32-bit x87 programs)"
+        run_ctest "$builds/$kind" "$label" -j2
     else
         fail_step "build $kind"
     fi
@@ -102,21 +108,30 @@ fi
 
 if [ -n "$wine_build" ]; then
     step "tests under Wine ($wine_build)"
-    # The platform (Xvfb, PulseAudio, prefix, wineserver) is shared by all
-    # Windows tests and stopped when this script ends.
-    # shellcheck source=scripts/wine-env.sh
-    . scripts/wine-env.sh
-    if wine_env_start "$builds/$wine_build"; then
-        run_ctest "$builds/$wine_build" "Wine tests ($wine_build)" -LE installer
+    # The Windows tests mostly wait on their own clocks: they run side by
+    # side, each on one of the platforms (display, PulseAudio, prefix,
+    # wineserver), which are stopped when this script ends.
+    platforms=${TELVANE_WINE_JOBS:-3}
+    # shellcheck source=scripts/wine-platforms.sh
+    . scripts/wine-platforms.sh
+    if wine_platforms_start "$builds/$wine_build" "$platforms"; then
+        run_ctest "$builds/$wine_build" "Wine tests ($wine_build)" -LE installer -j"$platforms" \
+            --resource-spec-file "$WINE_PLATFORMS_SPEC"
+        wine_platforms_stop
         # Last, as it brings up a platform and a fresh prefix of its own.
         step "installer under Wine ($wine_build)"
         run_ctest "$builds/$wine_build" "installer test ($wine_build)" -L installer
     else
-        fail_step "Wine platform"
+        fail_step "Wine platforms"
     fi
 fi
 
 step "summary ($(( $(date +%s) - start )) s)"
 for f in "${failures[@]+"${failures[@]}"}"; do echo "  $f"; done
+case "$wine_build" in
+    win) echo "the Windows tests ran on the shipped 32-bit build (build/win)" ;;
+    '') echo "the Windows tests did not run" ;;
+    *) echo "the Windows tests ran on the 64-bit build (build/$wine_build)" ;;
+esac
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

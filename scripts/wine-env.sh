@@ -7,6 +7,8 @@
 #
 # Source it:   . scripts/wine-env.sh <build-dir>   (then wine_env_start)
 # or wrap:     scripts/wine-env.sh <build-dir> <command> [args...]
+# A command wrapped inside a parallel test run (scripts/wine-platforms.sh)
+# joins the platform that CTest gave it instead of starting one.
 #
 # Only the processes started here are stopped, by pid, when the shell that
 # started them exits (wine_env_stop runs from an EXIT trap).
@@ -151,13 +153,15 @@ wine_env_choose_arch() {
     fi
 }
 
-wine_env_prepare_prefix() {
-    # TELVANE_WINE_PREFIX names another prefix (the installer test's own).
-    export WINEPREFIX="${TELVANE_WINE_PREFIX:-$WINE_ENV_BUILD/wineprefix}"
+wine_env_wine_settings() {
     wine_env_choose_arch
     export WINEDEBUG=${WINEDEBUG:--all}
     # No Mono or Gecko installer prompts, no crash dialogs.
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+}
+
+# Creates the prefix $WINEPREFIX unless it is ready already.
+wine_env_create_prefix() {
     # Bump the marker when the prefix's settings below change.
     local marker="$WINEPREFIX/.telvane-ready-4"
     if [ ! -f "$marker" ]; then
@@ -180,6 +184,15 @@ wine_env_prepare_prefix() {
         wineserver -w
         touch "$marker"
     fi
+}
+
+wine_env_install_standins() {
+    if [ -x "$WINE_ENV_BUILD/winetest/install-standins.sh" ]; then
+        "$WINE_ENV_BUILD/winetest/install-standins.sh" || return 1
+    fi
+}
+
+wine_env_start_server() {
     wineserver -f -p >/dev/null 2>&1 &
     WINE_ENV_WINESERVER_PID=$!
     # The prefix's background services (services.exe, winedevice, ...) start
@@ -214,32 +227,107 @@ wine_env_stop() {
     unset TELVANE_WINE_ENV
 }
 
-# Starts everything; $1 is the Windows build folder.
-wine_env_start() {
+# The display, sound server and Wine prefix of this shell, for wine_env_enter.
+wine_env_save() {
+    local name
+    {
+        for name in DISPLAY PULSE_CLIENTCONFIG PULSE_SERVER PULSE_RUNTIME_PATH PULSE_STATE_PATH \
+            WINEPREFIX WINEARCH WINELOADER WINEDEBUG WINEDLLOVERRIDES PATH TELVANE_SOURCE_DIR; do
+            if [ -n "${!name+set}" ]; then printf 'export %s=%q\n' "$name" "${!name}"; fi
+        done
+        echo 'export TELVANE_WINE_ENV=1'
+    } >"$1.part"
+    mv "$1.part" "$1"
+}
+
+# Joins the platform that CTest allotted to this test (resource "platform")
+# in a parallel run; false when there is none.
+wine_env_enter() {
+    local slot=${CTEST_RESOURCE_GROUP_0_PLATFORM:-}
+    [ -n "${TELVANE_WINE_PLATFORMS:-}" ] && [ -n "$slot" ] || return 1
+    slot=${slot#id:}
+    slot=${slot%%,*}
+    # shellcheck disable=SC1090
+    . "$TELVANE_WINE_PLATFORMS/$slot.env"
+}
+
+wine_env_begin() {
     WINE_ENV_BUILD=$(cd "$1" && pwd)
     WINE_ENV_RUN=$(mktemp -d /tmp/telvane-wine.XXXXXX)
     trap wine_env_stop EXIT
     trap 'exit 130' INT TERM
+    export TELVANE_SOURCE_DIR=$(cd "$WINE_ENV_SCRIPTS/.." && pwd)
     wine_env_start_x || return 1
     wine_env_start_pulse || return 1
+}
+
+# Starts everything; $1 is the Windows build folder.
+wine_env_start() {
+    wine_env_begin "$1" || return 1
     wine_env_keep_sinks_short
-    wine_env_prepare_prefix || return 1
+    # TELVANE_WINE_PREFIX names another prefix (the installer test's own).
+    export WINEPREFIX="${TELVANE_WINE_PREFIX:-$WINE_ENV_BUILD/wineprefix}"
+    wine_env_wine_settings
+    wine_env_create_prefix || return 1
+    wine_env_start_server
+    wine_env_install_standins || return 1
     export TELVANE_WINE_ENV=1
-    export TELVANE_SOURCE_DIR=$(cd "$WINE_ENV_SCRIPTS/.." && pwd)
-    if [ -x "$WINE_ENV_BUILD/winetest/install-standins.sh" ]; then
-        "$WINE_ENV_BUILD/winetest/install-standins.sh" || return 1
-    fi
+}
+
+# The prefix that the platforms of a parallel run copy: $1/wineprefix,
+# created when needed, with the stand-ins registered and the registry saved
+# (no server left running).
+wine_env_prepare_template() {
+    wine_env_begin "$1" || return 1
+    export WINEPREFIX=$WINE_ENV_BUILD/wineprefix
+    wine_env_wine_settings
+    wine_env_create_prefix || return 1
+    wine_env_install_standins || return 1
+    wineserver -w
+}
+
+# One platform of a parallel run, on a copy of the template: $1 is the
+# build folder, $2 the platform's number.
+wine_env_start_copy() {
+    wine_env_begin "$1" || return 1
+    wine_env_keep_sinks_short
+    export WINEPREFIX=$WINE_ENV_BUILD/wineprefix-$2
+    rm -rf "$WINEPREFIX"
+    cp -a "$WINE_ENV_BUILD/wineprefix" "$WINEPREFIX"
+    wine_env_wine_settings
+    wine_env_start_server
+    export TELVANE_WINE_ENV=1
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     set -euo pipefail
+    case "${1:-}" in
+        --template)
+            # scripts/wine-env.sh --template <build-dir>
+            (wine_env_prepare_template "$2")
+            exit
+            ;;
+        --platform)
+            # scripts/wine-env.sh --platform <build-dir> <number> <env-file>:
+            # brings the platform up, writes its environment to the file and
+            # keeps it until this process is stopped.
+            wine_env_start_copy "$2" "$3" || exit 1
+            wine_env_save "$4"
+            sleep infinity &
+            sleeper=$!
+            trap 'kill $sleeper 2>/dev/null; exit 0' INT TERM
+            wait "$sleeper"
+            exit 0
+            ;;
+    esac
     if [ $# -lt 2 ]; then
         echo "usage: scripts/wine-env.sh <windows-build-dir> <command> [args...]" >&2
         exit 2
     fi
     build=$1
     shift
-    wine_env_start "$build"
+    # A prefix of its own (the installer test's) always gets a platform of its own.
+    if [ -n "${TELVANE_WINE_PREFIX:-}" ] || ! wine_env_enter; then wine_env_start "$build"; fi
     set +e
     "$@"
     rc=$?
