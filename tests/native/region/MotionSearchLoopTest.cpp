@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -225,7 +227,12 @@ TEST(MotionSearchLoop, AreaTooLargeForMemoryIsOutOfMemory) {
     s.system.area = SearchArea{{40000, 30000, 0, 0}, 1024};
     s.Run();
     EXPECT_EQ(s.system.calls, (std::vector<std::string>{"message Out Of Memory", "report 1111", "pump 1000"}));
-    EXPECT_EQ(s.system.requested, std::vector<size_t>{size_t{40000} * 30000 * 4});
+    // 4.8 GB: asked for where size_t holds it, and not even asked for in a 32-bit build.
+    constexpr uint64_t kBytes = uint64_t{40000} * 30000 * 4;
+    if (kBytes <= std::numeric_limits<size_t>::max())
+        EXPECT_EQ(s.system.requested, std::vector<size_t>{static_cast<size_t>(kBytes)});
+    else
+        EXPECT_EQ(s.system.requested, std::vector<size_t>{});
 }
 
 TEST(MotionSearchLoop, CancelDuringAnAttemptReportsAfterItsScans) {
