@@ -31,10 +31,13 @@ function(telvane_native_test name)
     endif()
 endfunction()
 
-# telvane_wine_test(name sources... LIBS libs... [TIMEOUT s]): a GoogleTest
-# program of the Windows build, run under Wine by CTest.
+# telvane_wine_test(name sources... LIBS libs... [TIMEOUT s] [SECONDS s]): a
+# GoogleTest program of the Windows build, run under Wine by CTest. SECONDS,
+# what it takes on an idle machine, lets CTest start the longest tests first
+# (a fresh build has no timings of its own), so a parallel run does not end
+# waiting on one of them.
 function(telvane_wine_test name)
-    cmake_parse_arguments(ARG "" "TIMEOUT" "LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "TIMEOUT;SECONDS" "LIBS" ${ARGN})
     add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest gtest_main gmock)
     add_test(NAME ${name} COMMAND ${name})
@@ -43,6 +46,9 @@ function(telvane_wine_test name)
     endif()
     set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} FAIL_REGULAR_EXPRESSION "${TELVANE_WINE_FAILURES}")
     telvane_on_wine_platform(${name})
+    if(ARG_SECONDS)
+        set_tests_properties(${name} PROPERTIES COST ${ARG_SECONDS})
+    endif()
 endfunction()
 
 # telvane_gui_program(name sources...): a Unicode Windows GUI program.

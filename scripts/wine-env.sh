@@ -17,31 +17,22 @@ WINE_ENV_SCRIPTS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 wine_env_log() { echo "wine-env: $*" >&2; }
 
-wine_env_free_display() {
-    local n
-    for n in $(seq 90 199); do
-        if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then
-            echo "$n"
-            return 0
-        fi
-    done
-    return 1
-}
-
+# Xvfb picks a free display number itself and writes it to the file behind
+# -displayfd: platforms that start at the same moment never share one.
 wine_env_start_x() {
-    local n geometry=${TELVANE_SCREEN:-1280x1024x24}
-    n=$(wine_env_free_display) || { wine_env_log "no free X display number"; return 1; }
-    Xvfb ":$n" -screen 0 "$geometry" -nolisten tcp -ac >"$WINE_ENV_RUN/xvfb.log" 2>&1 &
+    local geometry=${TELVANE_SCREEN:-1280x1024x24} number="$WINE_ENV_RUN/display" n=
+    Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp -ac 3>"$number" >"$WINE_ENV_RUN/xvfb.log" 2>&1 &
     WINE_ENV_XVFB_PID=$!
     local i
     for i in $(seq 1 100); do
-        [ -e "/tmp/.X11-unix/X$n" ] && break
+        n=$(tr -dc 0-9 <"$number")
+        [ -n "$n" ] && [ -e "/tmp/.X11-unix/X$n" ] && break
         if ! kill -0 "$WINE_ENV_XVFB_PID" 2>/dev/null; then
             wine_env_log "Xvfb failed to start:"; cat "$WINE_ENV_RUN/xvfb.log" >&2; return 1
         fi
         sleep 0.1
     done
-    [ -e "/tmp/.X11-unix/X$n" ] || { wine_env_log "Xvfb :$n did not come up"; return 1; }
+    [ -n "$n" ] && [ -e "/tmp/.X11-unix/X$n" ] || { wine_env_log "Xvfb did not come up"; return 1; }
     export DISPLAY=":$n"
 }
 
