@@ -4,9 +4,12 @@
 // (run_call.sh). Each case leaves in tests\e2e\<case>\ the recording
 // ("call.wmv"), what the test measured ("times.json": how long the graph
 // ran, by the notifications the recorder sent to the test's own
-// "QrRestore" window) and screenshots of the desktop with the recorder
-// before the start ("recorder.png") and half-way through ("desktop.png");
-// check_call.py then reads the recording from Linux.
+// "QrRestore" window), screenshots of the desktop with the recorder
+// before the start ("recorder.png") and half-way through ("desktop.png"),
+// the moments the fake call flashed ("flashes.txt", its own) and those its
+// clicks reached the speakers' monitor ("clicks.txt", the reference
+// reader's, from run_call.sh); check_call.py then reads the recording from
+// Linux.
 //
 // The recording starts through the hotkey, pauses and resumes through
 // "&Pause" and stops through the RECORD button, as a user does it. The
@@ -38,7 +41,8 @@ using namespace apptest;
 constexpr int kStatus = 118;
 constexpr int kRecord = 1215;
 constexpr int kPauseCommand = 32974;
-constexpr UINT kGapMessage = WM_APP + 1;   // the fake call's playback gap, wParam ms
+// The fake call closes its device for wParam ms, then plays blocks of lParam ms (0: as before).
+constexpr UINT kReopenMessage = WM_APP + 1;
 constexpr int kCallX = 100, kCallY = 100;  // the window is 420 x 250
 constexpr wchar_t kDeviceName[] = L"Telvane Test Line In";
 
@@ -50,6 +54,7 @@ struct CallCase {
     double secondRunS;  // after the resume
     double gapAtS;      // when the fake call closes its device, from the start; 0: never
     double gapS;
+    DWORD blockAfterPauseMs;         // the fake call's playback block from the resume on; 0: the 10 ms it starts with
     bool silenceHelper;              // false: a window titled "Silence" stands in, so none plays
     bool device = false;             // the stand-in capture device is registered under kDeviceName
     bool throughAudioSetup = false;  // the audio setup opens at start and the test chooses the device in it
@@ -172,7 +177,8 @@ void Record(const CallCase& c) {
     const double total = c.firstRunS + c.pauseS + c.secondRunS;
     win::Handle call =
         StartProgram(BesideTest(L"fakecall.exe"), L"/x " + std::to_wstring(kCallX) + L" /y " + std::to_wstring(kCallY) +
-                                                      L" /seconds " + std::to_wstring(static_cast<int>(total) + 60));
+                                                      L" /seconds " + std::to_wstring(static_cast<int>(total) + 60) +
+                                                      L" /flashes \"" + (out / L"flashes.txt").wstring() + L"\"");
     ASSERT_TRUE(call);
     HWND bob = WaitForWindow(L"TConversationForm", L"Bob", 10000);
     const EndProgramOnExit endCall(call, bob);
@@ -219,7 +225,7 @@ void Record(const CallCase& c) {
     };
     if (c.gapAtS > 0 && c.gapAtS < c.firstRunS) {
         at(c.gapAtS);
-        ::PostMessageW(bob, kGapMessage, static_cast<WPARAM>(c.gapS * 1000), 0);
+        ::PostMessageW(bob, kReopenMessage, static_cast<WPARAM>(c.gapS * 1000), 0);
     }
     at(c.firstRunS / 2);
     driver::SaveScreenshot(nullptr, (out / L"desktop.png").wstring());
@@ -231,6 +237,7 @@ void Record(const CallCase& c) {
         })) << Narrow(driver::GetControlText(run.recorder, kStatus));
         at(c.firstRunS + c.pauseS);
         ::PostMessageW(run.recorder, WM_COMMAND, kPauseCommand, 0);
+        if (c.blockAfterPauseMs) ::PostMessageW(bob, kReopenMessage, 0, static_cast<LPARAM>(c.blockAfterPauseMs));
         at(total);
     }
     ASSERT_TRUE(driver::ClickControl(run.recorder, kRecord));
@@ -257,21 +264,29 @@ void Record(const CallCase& c) {
     std::snprintf(text, sizeof text, "{\"ran\": %.3f, \"pause\": %.1f, \"gap\": %.1f, \"fps\": 30}\n", ran, c.pauseS,
                   c.gapAtS > 0 ? c.gapS : 0.0);
     times << text;
+    // Every click of this run so far: check_call.py picks each flash's own.
+    wchar_t clicks[MAX_PATH] = {};
+    const DWORD n = ::GetEnvironmentVariableW(L"TELVANE_MONITOR_CLICKS", clicks, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) {
+        EXPECT_TRUE(std::filesystem::copy_file(clicks, out / L"clicks.txt", ignored)) << Narrow8(clicks);
+    }
     EndLeftovers();
 }
 
 CallCase Case(const char* name, const std::map<std::string, std::string>& changes, double first, double pause,
-              double second, double gapAt, double gap, bool silence) {
+              double second, double gapAt, double gap, bool silence, DWORD blockAfterPauseMs = 0) {
     const std::filesystem::path folder(driver::ProgramFolder() + L"e2e\\" + std::wstring(name, name + strlen(name)) +
                                        L"\\recordings");
-    return {name, With(CallSettings(folder), changes), first, pause, second, gapAt, gap, silence};
+    return {name, With(CallSettings(folder), changes), first, pause, second, gapAt, gap, blockAfterPauseMs, silence};
 }
 
 // The call as the product records it: the filter path with dual audio,
 // 20 s, a 5 s pause, 10 s more; the remote party quiet for 5 s in the first
-// part, bridged by the silence helper.
+// part, bridged by the silence helper; from the resume on the remote
+// party's voice comes in 100 ms blocks (a media player's, where a call's
+// comes in short ones), so that the sync is measured for both.
 TEST(CallRecording, FilterPathDualAudioWithPauseAndQuietRemote) {
-    Record(Case("filter_dual", {}, 20, 5, 10, 8, 5, true));
+    Record(Case("filter_dual", {}, 20, 5, 10, 8, 5, true, 100));
 }
 
 // No silence helper: while the remote party is quiet nothing renders to the

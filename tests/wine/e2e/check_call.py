@@ -20,10 +20,18 @@ the file's timeline (the end of its last packet). Options:
   --sync                         each white flash's first frame against its 2000 Hz
                                  click: the sound at most 125 ms behind the picture
                                  and at most 45 ms ahead of it (the broadcast
-                                 thresholds of detectability), and the offsets
-                                 spread over at most two frame periods plus 10 ms
-                                 (a flash shows in the next captured frame, which
-                                 may come a period late, as the offsets allow)
+                                 thresholds of detectability); and the recorder's
+                                 own offset, net of the platform, within --net-limit:
+                                 the flash's moment in the recording (its first
+                                 frame's time less the milliseconds since the flash
+                                 that the frame shows) minus the click's, less the
+                                 moment the fake call flashed ("flashes.txt") minus
+                                 the moment the click reached the speakers' monitor
+                                 (the reference reader's "clicks.txt", on the same
+                                 clock), the latter difference being the platform's
+                                 lag; the net offsets spread over at most two frame
+                                 periods plus 10 ms
+  --net-limit S                  with --sync: the largest net offset (0.020)
   --flashes N                    with --sync: at least N flashes (3)
   --drift                        with --sync: the last flash/click offset within one
                                  frame period of the first
@@ -58,7 +66,8 @@ CLICK_WINDOW_S = 0.005
 
 
 def video_frames(path, width, height):
-    """(presentation time, frame number, flash) of every decoded frame, none dropped or repeated.
+    """(presentation time, frame number, flash) of every decoded frame, none dropped or repeated;
+    flash is None but in a white frame, where it is the milliseconds since the flash began.
 
     The pictures are read one at a time from ffmpeg's pipe: a long recording
     never sits in memory whole."""
@@ -74,7 +83,8 @@ def video_frames(path, width, height):
             if len(picture) < size:
                 break
             if len(frames) < len(times):
-                frames.append((times[len(frames)], frame_counter(picture, width), is_flash(picture, width, height)))
+                flash = frame_counter(picture, width, 16 * width) if is_flash(picture, width, height) else None
+                frames.append((times[len(frames)], frame_counter(picture, width), flash))
         if decoder.wait() != 0:
             raise RuntimeError("ffmpeg could not decode the video of %s" % path)
     return frames
@@ -192,6 +202,30 @@ SOUND_BEHIND = 0.125
 SOUND_AHEAD = 0.045
 
 
+def reference(path):
+    """The rows of numbers of a file of the fake call's or the reference reader's ("#" lines are its header)."""
+    with open(path) as f:
+        return [[float(v) for v in line.split()] for line in f if line.strip() and not line.startswith("#")]
+
+
+def net_offsets(recorded, flashes, arrivals):
+    """(block ms, platform lag, net offset) for each recorded flash (its raw offset, the
+    milliseconds since the flash its first frame shows, its frame number), or None where
+    no reference matches: its fake-call flash (moment, frame number, block ms) by the frame
+    number shown (the flash's or one of the next three), the click's arrival at the monitor
+    the nearest to that moment, within 0.5 s."""
+    result = []
+    for raw, elapsed, number in recorded:
+        flash = next((f for f in flashes if 0 <= number - f[1] <= 3), None)
+        arrival = min(arrivals, key=lambda a: abs(a - flash[0])) if flash and arrivals else None
+        if arrival is None or abs(arrival - flash[0]) > 0.5:
+            result.append(None)
+            continue
+        lag = arrival - flash[0]
+        result.append((flash[2], lag, raw - elapsed / 1000.0 + lag))
+    return result
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("folder")
@@ -204,6 +238,7 @@ def main():
     parser.add_argument("--bits", type=int)
     parser.add_argument("--tones", type=float, nargs="*", default=[])
     parser.add_argument("--sync", action="store_true")
+    parser.add_argument("--net-limit", type=float, default=0.020)
     parser.add_argument("--drift", action="store_true")
     parser.add_argument("--flashes", type=int, default=3)
     parser.add_argument("--av-limit", type=float, default=0.040)
@@ -299,31 +334,43 @@ def main():
                     check(abs(lost - times["gap"]) <= 0.5, "decoded sound %.3f s shorter than the video, the gap %.1f s"
                           % (lost, times["gap"]))
             if args.sync and frames:
-                flashes = [t for (t, _, flash), (_, _, before) in zip(frames[1:], frames) if flash and not before]
+                firsts = [(t, n, flash) for (t, n, flash), (_, _, before) in zip(frames[1:], frames)
+                          if flash is not None and before is None]
                 clicks = click_times(samples, rate, packets)
                 # A flash or click at either end of the recording may have its
                 # partner just outside it: those are left out.
                 edge = SOUND_BEHIND + period
                 first, last = frames[0][0] + edge, frames[-1][0] + period - edge
-                at_ends = [t for t in flashes + clicks if not first <= t <= last]
+                at_ends = [t for t in [f[0] for f in firsts] + clicks if not first <= t <= last]
                 if at_ends:
                     print("left out at the recording's ends: %s" % ["%.3f" % t for t in sorted(at_ends)])
-                flashes = [t for t in flashes if first <= t <= last]
+                firsts = [f for f in firsts if first <= f[0] <= last]
                 clicks = [t for t in clicks if first <= t <= last]
-                print("flashes at %s" % ["%.3f" % t for t in flashes])
+                print("flashes at %s" % ["%.3f" % f[0] for f in firsts])
                 print("clicks at  %s" % ["%.3f" % t for t in clicks])
-                check(len(flashes) >= args.flashes and len(flashes) == len(clicks),
-                      "%d flashes and %d clicks" % (len(flashes), len(clicks)))
-                offsets = [f - min(clicks, key=lambda c, f=f: abs(c - f)) for f in flashes] if clicks else []
+                check(len(firsts) >= args.flashes and len(firsts) == len(clicks),
+                      "%d flashes and %d clicks" % (len(firsts), len(clicks)))
+                offsets = [f[0] - min(clicks, key=lambda c, f=f: abs(c - f[0])) for f in firsts] if clicks else []
                 print("flash - click: %s ms" % ["%+.0f" % (o * 1000) for o in offsets])
-                # Under Wine the sound reaches the speakers' monitor some 30 to
-                # 50 ms after the fake call's output position says it played,
-                # so the click always comes after its flash by about that much.
                 check(bool(offsets) and all(-SOUND_BEHIND <= o <= SOUND_AHEAD for o in offsets),
                       "every click at most %.0f ms after and %.0f ms before its flash"
                       % (SOUND_BEHIND * 1000, SOUND_AHEAD * 1000))
-                spread = max(offsets) - min(offsets) if offsets else 0.0
-                check(spread <= 2 * period + 0.010, "flash/click offsets spread over %.0f ms (at most %.0f)"
+                try:
+                    nets = net_offsets([(o, e, n) for o, (_, n, e) in zip(offsets, firsts)],
+                                       reference(os.path.join(args.folder, "flashes.txt")),
+                                       [row[0] for row in reference(os.path.join(args.folder, "clicks.txt"))])
+                except (OSError, ValueError, IndexError) as e:
+                    print("no platform reference: %s" % e)
+                    nets = []
+                for o, (t, _, e), n in zip(offsets, firsts, nets):
+                    print("flash at %.3f s: raw %+.0f ms, its frame %d ms after it, " % (t, o * 1000, e) +
+                          ("platform lag %+.1f ms (%d ms blocks), net %+.1f ms" % (n[1] * 1000, n[0], n[2] * 1000)
+                           if n else "no reference"))
+                nets = [n[2] for n in nets if n] if nets and None not in nets else []
+                check(len(nets) == len(offsets) and all(abs(n) <= args.net_limit for n in nets),
+                      "every flash/click offset net of the platform within %.0f ms" % (args.net_limit * 1000))
+                spread = max(nets) - min(nets) if nets else 0.0
+                check(spread <= 2 * period + 0.010, "net flash/click offsets spread over %.0f ms (at most %.0f)"
                       % (spread * 1000, (2 * period + 0.010) * 1000))
                 if args.drift and offsets:
                     drift = offsets[-1] - offsets[0]

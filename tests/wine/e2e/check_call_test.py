@@ -1,14 +1,15 @@
 #!/usr/bin/env python3
 """The call checker's frame timing, on made-up frame lists: what it must
 pass (the clocks' beat, a dropped capture) and what it must not (a stale
-picture, content that jumps)."""
+picture, content that jumps); and its flash/click offsets net of the
+platform, on made-up references."""
 
 import os
 import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from check_call import frame_timing  # noqa: E402
+from check_call import frame_timing, net_offsets  # noqa: E402
 
 FPS = 30.0
 
@@ -16,7 +17,7 @@ FPS = 30.0
 def frames(numbers, stamps=None):
     """(time, number, flash) for the frame numbers shown at stamps 0, 1, 2... or at the stamps given."""
     stamps = stamps if stamps is not None else list(range(len(numbers)))
-    return [(s / FPS, n, False) for s, n in zip(stamps, numbers)]
+    return [(s / FPS, n, None) for s, n in zip(stamps, numbers)]
 
 
 class FrameTiming(unittest.TestCase):
@@ -40,6 +41,34 @@ class FrameTiming(unittest.TestCase):
         timing = frame_timing(frames([100, 101, 101, 103], [0, 1, 2, 4]), FPS, None)
         self.assertEqual({-1: 2, 0: 2}, timing["offsets"])
         self.assertEqual({1: 2, 2: 1}, timing["gaps"])
+
+
+class NetOffsets(unittest.TestCase):
+    FLASHES = [[100.0, 3000, 10], [105.0, 3150, 100]]  # moment, frame number, block ms
+    ARRIVALS = [100.040, 105.090, 110.045]
+
+    def test_cases(self):
+        # name, recorded flash (raw offset, ms its frame shows, frame number), (block, lag, net) or None
+        cases = [
+            ("the lag added, the frame's lateness taken off", (-0.030, 12, 3000), (10, 0.040, -0.002)),
+            ("paired by the frame number shown", (-0.080, 20, 3151), (100, 0.090, -0.010)),
+            ("up to three frames after the flash's", (-0.030, 5, 3153), (100, 0.090, 0.055)),
+            ("four frames after it is another flash's", (-0.030, 5, 3004), None),
+            ("before it too", (-0.030, 5, 2999), None),
+        ]
+        for name, recorded, expected in cases:
+            with self.subTest(name):
+                result = net_offsets([recorded], self.FLASHES, self.ARRIVALS)[0]
+                if expected is None:
+                    self.assertIsNone(result)
+                else:
+                    self.assertEqual(expected[0], result[0])
+                    self.assertAlmostEqual(expected[1], result[1], places=9)
+                    self.assertAlmostEqual(expected[2], result[2], places=9)
+
+    def test_no_click_reached_the_monitor_near_the_flash(self):
+        self.assertEqual([None], net_offsets([(-0.030, 12, 3000)], self.FLASHES, [100.6, 104.4]))
+        self.assertEqual([None], net_offsets([(-0.030, 12, 3000)], self.FLASHES, []))
 
 
 if __name__ == "__main__":

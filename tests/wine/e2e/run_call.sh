@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Runs the end-to-end recording program under Wine with the local party's
 # voice: a 1000 Hz tone played from Linux into the microphone sink for as
-# long as the program runs.
+# long as the program runs. Beside it the reference reader of the speakers'
+# monitor (monitor_clicks.py) notes when each click of the fake call reached
+# it, in a file that the program finds through TELVANE_MONITOR_CLICKS (a
+# Windows path) and copies beside each recording.
 #   run_call.sh <program.exe> [--source <PulseAudio source>] [program args...]
 # --source makes that source PulseAudio's default capture endpoint while the
 # program runs (the device case records the speakers' monitor through it).
@@ -24,9 +27,15 @@ if [ -n "$source" ]; then pactl set-default-source "$source"; fi
 sox -q -n -r 48000 -c 2 -b 16 -e signed -t raw - synth 3600 sine 1000 vol 0.25 |
     pacat --device=micsink --rate=48000 --channels=2 --format=s16le --latency-msec=20 &
 voice=$!
+clicks=$(mktemp /tmp/telvane-clicks.XXXXXX)
+python3 "$(dirname "$0")/monitor_clicks.py" "$clicks" &
+reader=$!
+# The prefix's drive Z: is the root of the Linux file system.
+export TELVANE_MONITOR_CLICKS="Z:${clicks//\//\\}"
 finish() {
-    kill "$voice" 2>/dev/null || true
-    wait "$voice" 2>/dev/null || true
+    kill "$voice" "$reader" 2>/dev/null || true
+    wait "$voice" "$reader" 2>/dev/null || true
+    rm -f "$clicks"
     if [ -n "$previous" ]; then pactl set-default-source "$previous" || true; fi
 }
 trap finish EXIT

@@ -15,10 +15,22 @@
 // Frame numbers count thirtieths of a second since the start, so a recording
 // at 30 fps sees them advance by one per frame.
 //
-// Messages: WM_APP + 1 (wParam = milliseconds) closes the output device for
-// that long and opens it again; the voice's timeline goes on as if it had
-// played on (the clicks stay on their 5 s grid). WM_CLOSE ends the program.
-// Command line: "/seconds N" ends it after N seconds, "/x X /y Y" places it.
+// While white, the second row of blocks shows, as the top row does the frame
+// number, the whole milliseconds from the flash's start to the paint (the
+// window repaints each millisecond), so a capture of it says how long after
+// the start it was taken.
+//
+// Messages: WM_APP + 1 closes the output device for wParam milliseconds (0:
+// it reopens at once) and opens it again, playing blocks of lParam
+// milliseconds from then on when that is not 0; the voice's timeline goes on
+// as if it had played on (the clicks stay on their 5 s grid). WM_CLOSE ends
+// the program.
+// Command line: "/seconds N" ends it after N seconds, "/x X /y Y" places it,
+// "/block MS" plays blocks of MS milliseconds (10), two of them queued, and
+// "/flashes FILE" writes there, after a header of "#" lines, one line per
+// flash: the moment the window turned white in seconds on the performance
+// counter (under Wine 8 on Linux, CLOCK_MONOTONIC_RAW), the frame number it
+// showed and the block in milliseconds, separated by spaces.
 //
 // The other Skype windows exist only when "/with" names them, comma
 // separated: "live" (class "TLiveConversationWindow", title
@@ -49,6 +61,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -61,7 +74,7 @@ namespace {
 constexpr int kWidth = 420;
 constexpr int kHeight = 250;
 constexpr UINT_PTR kEndTimer = 2;
-constexpr UINT kGapMessage = WM_APP + 1;
+constexpr UINT kReopenMessage = WM_APP + 1;
 constexpr ULONG_PTR kCommandTag = 0x46434D44;  // "FCMD"
 
 constexpr DWORD kRate = 48000;
@@ -72,19 +85,28 @@ constexpr uint64_t kFlashLength = kRate / 10;
 // Wine's winmm counts a frame as played once it has handed it on, so the
 // output position runs ahead by what is queued: the queue stays short.
 constexpr int kBuffers = 2;
-constexpr DWORD kBufferFrames = kRate / 100;  // 10 ms each
 
-// The voice: one winmm output stream on its own thread, reopened after a gap.
+// The voice: one winmm output stream on its own thread, reopened on request.
 class Voice {
 public:
     ~Voice() { End(); }
 
-    void Begin() { m_thread = std::thread(&Voice::Run, this); }
+    void Begin(DWORD blockMs) {
+        m_nextBlockMs = blockMs;
+        m_thread = std::thread(&Voice::Run, this);
+    }
     void End() {
         m_stop = true;
         if (m_thread.joinable()) m_thread.join();
     }
-    void Gap(DWORD ms) { m_gapMs = ms; }
+    // Closes the device for gapMs, then plays blocks of blockMs (unchanged when 0).
+    void Reopen(DWORD gapMs, DWORD blockMs) {
+        m_gapMs = gapMs;
+        if (blockMs) m_nextBlockMs = blockMs;
+        m_reopen = true;
+    }
+    // The block of the device playing now.
+    DWORD BlockMs() const { return m_blockMs; }
 
     // The voice's sample now playing, on its own timeline; -1 while no
     // device is open.
@@ -110,21 +132,23 @@ private:
         uint64_t next = 0;  // the voice's next sample to write
         while (!m_stop) {
             if (!Open(next)) return;
-            std::vector<int16_t> data(static_cast<size_t>(kBuffers) * kBufferFrames * 2);
+            m_blockMs = m_nextBlockMs.load();
+            const DWORD blockFrames = kRate * m_blockMs / 1000;
+            std::vector<int16_t> data(static_cast<size_t>(kBuffers) * blockFrames * 2);
             WAVEHDR headers[kBuffers] = {};
             for (int i = 0; i < kBuffers; ++i) {
-                headers[i].lpData = reinterpret_cast<LPSTR>(&data[static_cast<size_t>(i) * kBufferFrames * 2]);
-                headers[i].dwBufferLength = kBufferFrames * 4;
+                headers[i].lpData = reinterpret_cast<LPSTR>(&data[static_cast<size_t>(i) * blockFrames * 2]);
+                headers[i].dwBufferLength = blockFrames * 4;
                 ::waveOutPrepareHeader(m_device, &headers[i], sizeof(WAVEHDR));
                 headers[i].dwFlags |= WHDR_DONE;
             }
-            while (!m_stop && m_gapMs == 0) {
+            while (!m_stop && !m_reopen) {
                 bool wrote = false;
                 for (auto& h : headers) {
                     if (!(h.dwFlags & WHDR_DONE)) continue;
                     auto* out = reinterpret_cast<int16_t*>(h.lpData);
-                    for (DWORD i = 0; i < kBufferFrames; ++i) out[2 * i] = out[2 * i + 1] = SampleAt(next + i);
-                    next += kBufferFrames;
+                    for (DWORD i = 0; i < blockFrames; ++i) out[2 * i] = out[2 * i + 1] = SampleAt(next + i);
+                    next += blockFrames;
                     h.dwFlags &= ~static_cast<DWORD>(WHDR_DONE);
                     ::waveOutWrite(m_device, &h, sizeof(WAVEHDR));
                     wrote = true;
@@ -140,8 +164,9 @@ private:
                 ::waveOutClose(m_device);
                 m_device = nullptr;
             }
+            if (m_stop) return;
+            m_reopen = false;
             const DWORD gap = m_gapMs.exchange(0);
-            if (m_stop || gap == 0) return;
             ::Sleep(gap);
             next = (played >= 0 ? static_cast<uint64_t>(played) : next) + static_cast<uint64_t>(gap) * kRate / 1000;
         }
@@ -162,7 +187,10 @@ private:
 
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_reopen{false};
     std::atomic<DWORD> m_gapMs{0};
+    std::atomic<DWORD> m_nextBlockMs{10};
+    std::atomic<DWORD> m_blockMs{10};
     std::mutex m_lock;  // guards the device handle and its timeline origin
     HWAVEOUT m_device = nullptr;
     uint64_t m_openedAt = 0;
@@ -170,14 +198,34 @@ private:
 
 Voice g_voice;
 DWORD g_startTick = 0;
+std::unique_ptr<FILE, int (*)(FILE*)> g_flashLog(nullptr, &std::fclose);  // "/flashes", the window's thread's
 // What the window shows (the window's thread alone touches it).
 int g_frame = -1;
 bool g_flash = false;
+double g_flashStart = 0;  // seconds on the performance counter
+int g_flashElapsed = 0;   // whole milliseconds since then, as shown
+
+double CounterSeconds() {
+    LARGE_INTEGER now, frequency;
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
 
 bool FlashingNow() {
     const int64_t n = g_voice.PlayingSample();
     if (n < static_cast<int64_t>(kClickOffset)) return false;
     return static_cast<uint64_t>(n - static_cast<int64_t>(kClickOffset)) % kClickPeriod < kFlashLength;
+}
+
+// A 16-bit number as 16 blocks of 16 x 16 pixels from (0, top), white = 1.
+void DrawCounter(HDC dc, int top, int value) {
+    win::Brush one(::CreateSolidBrush(RGB(255, 255, 255)));
+    win::Brush zero(::CreateSolidBrush(RGB(0, 0, 0)));
+    for (int bit = 0; bit < 16; ++bit) {
+        RECT r{bit * 16, top, bit * 16 + 16, top + 16};
+        ::FillRect(dc, &r, (value >> (15 - bit)) & 1 ? one.Get() : zero.Get());
+    }
 }
 
 void Paint(HDC dc) {
@@ -191,6 +239,7 @@ void Paint(HDC dc) {
     if (g_flash) {
         win::Brush white(::CreateSolidBrush(RGB(255, 255, 255)));
         ::FillRect(m, &all, white.Get());
+        DrawCounter(m, 16, g_flashElapsed);
     } else {
         // Dark moving stripes whose colour and place change every frame.
         win::Brush back(::CreateSolidBrush(RGB(20 + frame * 7 % 60, 30, 40 + frame * 3 % 50)));
@@ -211,14 +260,10 @@ void Paint(HDC dc) {
         ::DrawTextW(m, text, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
     // The machine-readable frame number.
-    win::Brush one(::CreateSolidBrush(RGB(255, 255, 255)));
-    win::Brush zero(::CreateSolidBrush(RGB(0, 0, 0)));
-    for (int bit = 0; bit < 16; ++bit) {
-        RECT r{bit * 16, 0, bit * 16 + 16, 16};
-        ::FillRect(m, &r, (frame >> (15 - bit)) & 1 ? one.Get() : zero.Get());
-    }
+    DrawCounter(m, 0, frame);
+    win::Brush black(::CreateSolidBrush(RGB(0, 0, 0)));
     RECT rest{256, 0, kWidth, 16};
-    ::FillRect(m, &rest, zero.Get());
+    ::FillRect(m, &rest, black.Get());
     ::BitBlt(dc, 0, 0, kWidth, kHeight, m, 0, 0, SRCCOPY);
 }
 
@@ -285,7 +330,11 @@ bool MakeVideoWindow(HINSTANCE instance, int x, int y) {
 void Tick(HWND hwnd) {
     const int frame = static_cast<int>((::GetTickCount() - g_startTick) * 30ull / 1000);
     const bool flash = FlashingNow();
-    if (frame == g_frame && flash == g_flash) return;
+    const double now = CounterSeconds();
+    const bool began = flash && !g_flash;
+    if (began) g_flashStart = now;
+    const int elapsed = flash ? static_cast<int>((now - g_flashStart) * 1000) & 0xFFFF : 0;
+    if (frame == g_frame && flash == g_flash && elapsed == g_flashElapsed) return;
     const bool newFrame = frame != g_frame;
     g_frame = frame;
     if (g_video && newFrame) {
@@ -293,8 +342,16 @@ void Tick(HWND hwnd) {
         PaintVideo(videoDc.Get());
     }
     g_flash = flash;
-    win::WindowDC dc(hwnd);
-    Paint(dc.Get());
+    g_flashElapsed = elapsed;
+    {
+        win::WindowDC dc(hwnd);
+        Paint(dc.Get());
+    }
+    if (began && g_flashLog) {
+        std::fprintf(g_flashLog.get(), "%.7f %d %lu\n", g_flashStart, frame,
+                     static_cast<unsigned long>(g_voice.BlockMs()));
+        std::fflush(g_flashLog.get());
+    }
 }
 
 // The other Skype windows, made when the command line asks for them.
@@ -420,8 +477,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (wParam == kEndTimer) ::DestroyWindow(hwnd);
             return 0;
-        case kGapMessage:
-            g_voice.Gap(static_cast<DWORD>(wParam));
+        case kReopenMessage:
+            g_voice.Reopen(static_cast<DWORD>(wParam), static_cast<DWORD>(lParam));
             return 0;
         case WM_DESTROY:
             ::PostQuitMessage(0);
@@ -445,9 +502,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     const int seconds = argv ? Argument(argc, argv, L"/seconds", 0) : 0;
     const int x = argv ? Argument(argc, argv, L"/x", 500) : 500;
     const int y = argv ? Argument(argc, argv, L"/y", 300) : 300;
-    std::wstring with;
-    for (int i = 1; argv && i + 1 < argc; ++i)
+    const int blockMs = argv ? Argument(argc, argv, L"/block", 10) : 10;
+    std::wstring with, flashes;
+    for (int i = 1; argv && i + 1 < argc; ++i) {
         if (std::wcscmp(argv[i], L"/with") == 0) with = argv[i + 1];
+        if (std::wcscmp(argv[i], L"/flashes") == 0) flashes = argv[i + 1];
+    }
     bool video = false;
     int videoX = 0, videoY = 0;
     for (int i = 1; argv && i + 2 < argc; ++i)
@@ -457,6 +517,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
             videoY = std::wcstol(argv[i + 2], nullptr, 10);
         }
     if (argv) ::LocalFree(argv);
+    if (blockMs < 1 || blockMs > 1000) return 1;
+    if (!flashes.empty()) {
+        g_flashLog.reset(::_wfopen(flashes.c_str(), L"w"));
+        if (!g_flashLog) return 1;
+        std::fputs(
+            "# fakecall flashes: the moment the window turned white (seconds on the performance counter),\n"
+            "# the frame number it showed, the playback block (ms)\n",
+            g_flashLog.get());
+        std::fflush(g_flashLog.get());
+    }
 
     WNDCLASSW wc{};
     wc.lpfnWndProc = WindowProc;
@@ -472,7 +542,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     if (video && !MakeVideoWindow(instance, videoX, videoY)) return 1;
     ::timeBeginPeriod(1);
     g_startTick = ::GetTickCount();
-    g_voice.Begin();
+    g_voice.Begin(static_cast<DWORD>(blockMs));
     if (seconds > 0) ::SetTimer(hwnd, kEndTimer, static_cast<UINT>(seconds) * 1000, nullptr);
     // The window's own thread paints (what another thread draws reaches the
     // screen late under Wine): it wakes every millisecond between messages.

@@ -37,7 +37,7 @@ int16_t BurstSample(uint64_t n) {
 double Ms(double units100ns) { return units100ns / 1e4; }
 
 // A winmm output stream fed from a few buffers, refilled as they come back
-// (the fake call's own: four of 20 ms).
+// (as the fake call's are).
 class BurstPlayer {
 public:
     BurstPlayer(int buffers, DWORD bufferMs) : m_buffers(buffers), m_bufferFrames(kRate * bufferMs / 1000) {}
