@@ -54,7 +54,10 @@ TEST_F(RecorderStartup, FirstStartPreparesTheSettingsFolderAndEndsCleanly) {
     const RECT splashRect = driver::WindowRect(splash);
     EXPECT_EQ(splashRect.right - splashRect.left, 425);
     EXPECT_EQ(splashRect.bottom - splashRect.top, 159);
+    const ULONGLONG shown = ::GetTickCount64();
     EXPECT_TRUE(driver::PollUntil(6000, [&] { return !::IsWindow(splash); })) << "the splash stayed";
+    // Two ticks of one second: a lost or late tick makes it three or more.
+    EXPECT_LT(::GetTickCount64() - shown, 2800u) << "the splash outlived its two ticks";
 
     HWND recorder = nullptr;
     ASSERT_TRUE(driver::PollUntil(kStartTimeoutMs, [&] {
