@@ -126,7 +126,7 @@ if [ -n "$wine_build" ]; then
     fi
 fi
 
-step "summary ($(( $(date +%s) - start )) s)"
+step "summary"
 for f in "${failures[@]+"${failures[@]}"}"; do echo "  $f"; done
 case "$wine_build" in
     win) echo "the Windows tests ran on the shipped 32-bit build (build/win)" ;;
