@@ -2,15 +2,15 @@
 
 #include <objbase.h>
 
-#include "app/Environment.h"
-#include "app/EnvironmentProbes.h"
-#include "app/Hotkeys.h"
-#include "app/RecorderSession.h"
-#include "app/ShowMessage.h"
 #include "app/Startup.h"
-#include "app/ThemeSwitch.h"
-#include "app/Tracking.h"
-#include "app/WinDlg.h"
+#include "app/services/Environment.h"
+#include "app/services/EnvironmentProbes.h"
+#include "app/services/ShowMessage.h"
+#include "app/session/Hotkeys.h"
+#include "app/session/RecorderSession.h"
+#include "app/tracking/Tracking.h"
+#include "app/window/ThemeSwitch.h"
+#include "app/window/WinDlg.h"
 #include "audio/AudioSetup.h"
 #include "audio/EndpointFormats.h"
 #include "graph/ClonePreview.h"

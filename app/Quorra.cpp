@@ -2,13 +2,13 @@
 
 #include <commctrl.h>
 
-#include "app/DiagnosticLog.h"
-#include "app/Environment.h"
-#include "app/EnvironmentProbes.h"
 #include "app/MainWindow.h"
-#include "app/ShowMessage.h"
 #include "app/Startup.h"
-#include "app/Win32NamingSystem.h"
+#include "app/services/DiagnosticLog.h"
+#include "app/services/Environment.h"
+#include "app/services/EnvironmentProbes.h"
+#include "app/services/ShowMessage.h"
+#include "app/session/Win32NamingSystem.h"
 #include "graph/Win32ProfileSystem.h"
 #include "settings/SettingsFile.h"
 #include "settings/Win32SettingsSystem.h"

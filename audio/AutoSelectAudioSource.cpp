@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/DiagnosticLog.h"
-#include "app/ShowMessage.h"
+#include "app/services/DiagnosticLog.h"
+#include "app/services/ShowMessage.h"
 #include "audio/KeywordSelection.h"
 #include "framework/base/ComPtr.h"
 #include "graph/DeviceNameTables.h"

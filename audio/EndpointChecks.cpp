@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cwchar>
 
-#include "app/DiagnosticLog.h"
+#include "app/services/DiagnosticLog.h"
 #include "audio/EndpointRates.h"
 
 const wchar_t kSpeakersInstructions[] =

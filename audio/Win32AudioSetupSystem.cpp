@@ -3,9 +3,9 @@
 #include <mmreg.h>
 #include <uuids.h>
 
-#include "app/DiagnosticLog.h"
-#include "app/Environment.h"
-#include "app/ShowMessage.h"
+#include "app/services/DiagnosticLog.h"
+#include "app/services/Environment.h"
+#include "app/services/ShowMessage.h"
 #include "audio/EndpointFormats.h"
 #include "audio/Win32CaptureEndpoints.h"
 #include "graph/DeviceNameTables.h"

@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "app/DeferredInit.h"
-#include "app/EnvironmentProbes.h"
-#include "app/ShowMessage.h"
+#include "app/services/EnvironmentProbes.h"
+#include "app/services/ShowMessage.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <thread>
 #include <utility>
 
-#include "app/ShowMessage.h"
+#include "app/services/ShowMessage.h"
 #include "browser/ChangeDlg.h"
 #include "browser/ConvertRequest.h"
 #include "browser/ViewDlgIds.h"

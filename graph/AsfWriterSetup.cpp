@@ -8,8 +8,8 @@
 #include <memory>
 #include <new>
 
-#include "app/DiagnosticLog.h"
-#include "app/ShowMessage.h"
+#include "app/services/DiagnosticLog.h"
+#include "app/services/ShowMessage.h"
 #include "framework/win/Handles.h"
 #include "graph/ConfigAsfWriter.h"
 #include "graph/FilterLookup.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/ShowMessage.h"
+#include "app/services/ShowMessage.h"
 #include "graph/FailureNames.h"
 #include "graph/ScreenCaptureSettings.h"
 

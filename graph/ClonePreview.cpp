@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "app/ShowMessage.h"
-#include "app/Tracking.h"
-#include "app/WinDlgLayout.h"
+#include "app/services/ShowMessage.h"
+#include "app/tracking/Tracking.h"
+#include "app/window/WinDlgLayout.h"
 #include "graph/CaptureFilterSetUp.h"
 #include "graph/CloneCaptureArguments.h"
 #include "graph/ClonePreviewPlacement.h"

@@ -2,7 +2,7 @@
 // Where the clone preview's video window goes inside the recorder window,
 // in client pixels. Portable, so the rule is tested without a window.
 
-#include "app/Geometry.h"
+#include "app/services/Geometry.h"
 
 // The large layout ("MiniClone" 0) keeps the video in the fixed area beside
 // the caption: 195, 39, 301 x 137, each scaled by the interface scale and

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/DiagnosticLog.h"
+#include "app/services/DiagnosticLog.h"
 #include "framework/win/Handles.h"
 #include "graph/DeviceNameTables.h"
 #include "graph/RecordingGraphState.h"

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "app/DiagnosticLog.h"
-#include "app/ShowMessage.h"
+#include "app/services/DiagnosticLog.h"
+#include "app/services/ShowMessage.h"
 #include "graph/DeviceNameTables.h"
 #include "graph/FilterLookup.h"
 #include "graph/RecordingGraphState.h"

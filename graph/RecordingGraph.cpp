@@ -6,9 +6,9 @@
 
 #include <cstdio>
 
-#include "app/DiagnosticLog.h"
-#include "app/EnvironmentProbes.h"
-#include "app/ShowMessage.h"
+#include "app/services/DiagnosticLog.h"
+#include "app/services/EnvironmentProbes.h"
+#include "app/services/ShowMessage.h"
 #include "graph/ClonePreview.h"
 #include "graph/RecordingGraphState.h"
 #include "graph/RestoreHelper.h"

@@ -12,12 +12,12 @@
 #include <string>
 
 #include "app/DeferredInit.h"
-#include "app/DiagnosticLog.h"
-#include "app/Environment.h"
-#include "app/OutputNaming.h"
-#include "app/RecorderSession.h"
-#include "app/ShowMessage.h"
-#include "app/Tracking.h"
+#include "app/services/DiagnosticLog.h"
+#include "app/services/Environment.h"
+#include "app/services/ShowMessage.h"
+#include "app/session/OutputNaming.h"
+#include "app/session/RecorderSession.h"
+#include "app/tracking/Tracking.h"
 #include "audio/AutoSelectAudioSource.h"
 #include "audio/EndpointRates.h"
 #include "audio/Win32AudioUser.h"

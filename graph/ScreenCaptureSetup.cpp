@@ -2,9 +2,8 @@
 
 #include <strmif.h>
 
-
 #include "app/Startup.h"
-#include "app/Tracking.h"
+#include "app/tracking/Tracking.h"
 #include "framework/base/ComPtr.h"
 #include "graph/CaptureFilterSetUp.h"
 #include "graph/RecordingGraphState.h"

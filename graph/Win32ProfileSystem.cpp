@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/ShowMessage.h"
+#include "app/services/ShowMessage.h"
 #include "framework/win/Handles.h"
 
 ProfileFileResult Win32ProfileSystem::WriteProfileFile(const std::wstring& path,

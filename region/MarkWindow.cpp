@@ -1,5 +1,5 @@
 #include "region/MarkWindow.h"
-#include "app/CaptureRegionSetting.h"
+#include "app/services/CaptureRegionSetting.h"
 
 // The marking window itself: its controls, layout and notifications. What
 // its choices do to the settings, the preview and the search lives with the
@@ -7,9 +7,9 @@
 
 #include <cwchar>
 
-#include "app/CaptureRegionSetting.h"
-#include "app/RecorderSession.h"
-#include "app/WinDlg.h"
+#include "app/services/CaptureRegionSetting.h"
+#include "app/session/RecorderSession.h"
+#include "app/window/WinDlg.h"
 #include "graph/ClonePreview.h"
 #include "settings/Settings.h"
 

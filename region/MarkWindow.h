@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include "app/Geometry.h"
+#include "app/services/Geometry.h"
 #include "framework/ui/Wnd.h"
 #include "framework/win/Handles.h"
 

@@ -6,11 +6,11 @@
 
 #include <memory>
 
-#include "app/CaptureRegionSetting.h"
-#include "app/DiagnosticLog.h"
-#include "app/EnvironmentProbes.h"
-#include "app/RecorderSession.h"
-#include "app/WinDlg.h"
+#include "app/services/CaptureRegionSetting.h"
+#include "app/services/DiagnosticLog.h"
+#include "app/services/EnvironmentProbes.h"
+#include "app/session/RecorderSession.h"
+#include "app/window/WinDlg.h"
 #include "graph/ClonePreview.h"
 #include "region/MarkWindow.h"
 #include "region/MotionSearch.h"

@@ -7,10 +7,10 @@
 #include <system_error>
 #include <thread>
 
-#include "app/DiagnosticLog.h"
-#include "app/Environment.h"
-#include "app/EnvironmentProbes.h"
-#include "app/WinDlg.h"
+#include "app/services/DiagnosticLog.h"
+#include "app/services/Environment.h"
+#include "app/services/EnvironmentProbes.h"
+#include "app/window/WinDlg.h"
 #include "region/MotionSearchLoop.h"
 #include "region/Win32MotionSystem.h"
 #include "settings/Settings.h"

@@ -3,7 +3,7 @@
 // screen in a worker thread and reports by "Quorra message" (777 found,
 // 1111 ended without result).
 
-#include "app/Geometry.h"
+#include "app/services/Geometry.h"
 
 // The search state the recorder window reads: idle, busy (a search or a
 // marking under way) or marked (a region found and shown for acceptance).

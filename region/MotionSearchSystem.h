@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Geometry.h"
+#include "app/services/Geometry.h"
 #include "region/FrameBuffer.h"
 
 struct SearchArea {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/Geometry.h"
+#include "app/services/Geometry.h"
 
 // Error numbers of GrabScreen.
 enum GrabError { kGrabNoMemoryContext = 1, kGrabNoBitmap = 3, kGrabCopyFailed = 4, kGrabReadFailed = 5 };

@@ -1,8 +1,8 @@
 #include "region/Win32MotionSystem.h"
 
-#include "app/DiagnosticLog.h"
-#include "app/EnvironmentProbes.h"
-#include "app/ShowMessage.h"
+#include "app/services/DiagnosticLog.h"
+#include "app/services/EnvironmentProbes.h"
+#include "app/services/ShowMessage.h"
 #include "region/ScreenGrab.h"
 
 SearchArea Win32MotionSystem::Area() {

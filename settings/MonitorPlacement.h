@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/Geometry.h"
+#include "app/services/Geometry.h"
 #include "settings/Settings.h"
 
 // What the display scan (RefreshDisplays) and start-up know about the

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/ShowMessage.h"
+#include "app/services/ShowMessage.h"
 #include "framework/win/Handles.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ShowMessage.h"
+#include "app/services/ShowMessage.h"
 #include "companions/kq/LauncherArgs.h"
 
 namespace {

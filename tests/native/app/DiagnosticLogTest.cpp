@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/DiagnosticLog.h"
+#include "app/services/DiagnosticLog.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/DisplayLayout.h"
+#include "app/services/DisplayLayout.h"
 
 namespace {
 

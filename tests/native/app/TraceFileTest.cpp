@@ -7,7 +7,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/DiagnosticLog.h"
+#include "app/services/DiagnosticLog.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/TrackingRules.h"
-#include "app/TrackingTicker.h"
-#include "app/TrackingTitles.h"
-#include "app/TrackingWorker.h"
+#include "app/tracking/TrackingRules.h"
+#include "app/tracking/TrackingTicker.h"
+#include "app/tracking/TrackingTitles.h"
+#include "app/tracking/TrackingWorker.h"
 
 namespace {
 

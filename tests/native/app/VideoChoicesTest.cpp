@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "app/VideoChoices.h"
+#include "app/window/VideoChoices.h"
 
 namespace {
 

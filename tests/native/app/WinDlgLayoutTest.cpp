@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/WinDlgLayout.h"
+#include "app/window/WinDlgLayout.h"
 
 namespace {
 

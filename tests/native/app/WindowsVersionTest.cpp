@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/WindowsVersion.h"
+#include "app/services/WindowsVersion.h"
 
 namespace {
 

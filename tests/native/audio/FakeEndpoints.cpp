@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "app/DiagnosticLog.h"
+#include "app/services/DiagnosticLog.h"
 
 AudioResult ScriptedProbe::CreateEnumerator() {
     calls.push_back("CreateEnumerator");

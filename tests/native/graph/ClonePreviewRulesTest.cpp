@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/WinDlgLayout.h"
+#include "app/window/WinDlgLayout.h"
 #include "graph/CloneCaptureArguments.h"
 #include "graph/ClonePreviewPlacement.h"
 #include "settings/Settings.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/NamingSystem.h"
+#include "app/session/NamingSystem.h"
 
 class FolderNamingSystem final : public NamingSystem {
 public:

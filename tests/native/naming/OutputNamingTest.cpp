@@ -2,7 +2,7 @@
 // get, the counter against the files already there, the cleaning of titles
 // and the failures.
 
-#include "app/OutputNaming.h"
+#include "app/session/OutputNaming.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <string>
 #include <system_error>
 
-#include "app/DiagnosticLog.h"
+#include "app/services/DiagnosticLog.h"
 #include "settings/Settings.h"
 #include "settings/SettingsText.h"
 #include "tests/native/naming/FolderNamingSystem.h"

@@ -2,7 +2,7 @@
 // FindFirstFile with wide names, the attribute words, the tick count, and
 // the whole naming over it.
 
-#include "app/Win32NamingSystem.h"
+#include "app/session/Win32NamingSystem.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -12,7 +12,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "app/OutputNaming.h"
+#include "app/session/OutputNaming.h"
 #include "settings/Settings.h"
 #include "settings/SettingsText.h"
 

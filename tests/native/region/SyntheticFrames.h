@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/Geometry.h"
+#include "app/services/Geometry.h"
 #include "region/FramePair.h"
 
 struct Rgb {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/SessionSeams.h"
+#include "app/session/SessionSeams.h"
 
 class SessionLog {
 public:

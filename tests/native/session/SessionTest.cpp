@@ -4,8 +4,8 @@
 #include <fstream>
 #include <string>
 
-#include "app/Environment.h"
-#include "app/RecordingSession.h"
+#include "app/services/Environment.h"
+#include "app/session/RecordingSession.h"
 #include "settings/HotkeyText.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <thread>
 
-#include "app/OutputNaming.h"
+#include "app/session/OutputNaming.h"
 #include "framework/win/Handles.h"
 #include "graph/RecordingGraph.h"
 

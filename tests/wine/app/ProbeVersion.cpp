@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/Environment.h"
-#include "app/EnvironmentProbes.h"
+#include "app/services/Environment.h"
+#include "app/services/EnvironmentProbes.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return 2;

@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "app/WinDlgLayout.h"
+#include "app/window/WinDlgLayout.h"
 #include "tests/wine/app/RecorderRun.h"
 
 namespace {

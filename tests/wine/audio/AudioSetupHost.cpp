@@ -16,8 +16,8 @@
 #include <fstream>
 #include <string>
 
-#include "app/DiagnosticLog.h"
-#include "app/Environment.h"
+#include "app/services/DiagnosticLog.h"
+#include "app/services/Environment.h"
 #include "audio/AudioTestDlg.h"
 #include "audio/Win32AudioSetupSystem.h"
 #include "graph/RecordingGraph.h"

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/DiagnosticLog.h"
-#include "app/ShowMessage.h"
+#include "app/services/DiagnosticLog.h"
+#include "app/services/ShowMessage.h"
 #include "audio/AutoSelectAudioSource.h"
 #include "framework/win/Handles.h"
 #include "settings/Settings.h"

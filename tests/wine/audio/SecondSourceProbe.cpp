@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ShowMessage.h"
+#include "app/services/ShowMessage.h"
 #include "audio/EndpointFormats.h"
 #include "audio/EndpointRates.h"
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ShowMessage.h"
+#include "app/services/ShowMessage.h"
 #include "audio/EndpointChecks.h"
 #include "audio/Win32AudioUser.h"
 

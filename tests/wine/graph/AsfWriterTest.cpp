@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DiagnosticLog.h"
+#include "app/services/DiagnosticLog.h"
 #include "framework/base/ComPtr.h"
 #include "framework/win/Handles.h"
 #include "graph/AsfWriterSetup.h"

@@ -27,9 +27,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ShowMessage.h"
-#include "app/Tracking.h"
-#include "app/WinDlgLayout.h"
+#include "app/services/ShowMessage.h"
+#include "app/tracking/Tracking.h"
+#include "app/window/WinDlgLayout.h"
 #include "framework/base/ComPtr.h"
 #include "framework/ui/PumpedWait.h"
 #include "framework/win/Handles.h"

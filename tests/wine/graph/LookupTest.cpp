@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/DiagnosticLog.h"
-#include "app/ShowMessage.h"
+#include "app/services/DiagnosticLog.h"
+#include "app/services/ShowMessage.h"
 #include "framework/base/ComPtr.h"
 #include "framework/win/Handles.h"
 #include "graph/DeviceNameTables.h"

@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/Geometry.h"
-#include "app/WinDlgLayout.h"
+#include "app/services/Geometry.h"
+#include "app/window/WinDlgLayout.h"
 #include "graph/ClonePreviewPlacement.h"
 #include "tests/wine/app/RecorderRun.h"
 

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ShowMessage.h"
 #include "app/Startup.h"
-#include "app/Tracking.h"
+#include "app/services/ShowMessage.h"
+#include "app/tracking/Tracking.h"
 #include "framework/base/ComPtr.h"
 #include "framework/win/Handles.h"
 #include "graph/RecordingGraphState.h"

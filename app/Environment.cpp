@@ -1,6 +1,0 @@
-#include "app/Environment.h"
-
-Environment& Env() {
-    static Environment env;
-    return env;
-}

@@ -1,0 +1,6 @@
+#include "app/services/Environment.h"
+
+Environment& Env() {
+    static Environment env;
+    return env;
+}

@@ -1,0 +1,160 @@
+#include "app/session/RecorderSession.h"
+
+// windows.h first: mmsystem.h relies on its types.
+#include <windows.h>
+
+#include <mmsystem.h>
+#include <shellapi.h>
+
+#include "app/DeferredInit.h"
+#include "app/services/EnvironmentProbes.h"
+#include "app/services/ShowMessage.h"
+#include "app/session/OutputNaming.h"
+#include "app/tracking/Tracking.h"
+#include "app/window/WinDlg.h"
+#include "audio/AudioSetup.h"
+#include "audio/EndpointFormats.h"
+#include "framework/win/Handles.h"
+#include "graph/ClonePreview.h"
+#include "graph/RecordingGraph.h"
+#include "region/MarkWindow.h"
+#include "region/MotionSearch.h"
+#include "settings/HotkeyText.h"
+#include "settings/SettingsFile.h"
+#include "settings/SetupDlg.h"
+
+namespace {
+
+class Graph final : public RecordingGraphControl {
+public:
+    bool Exists() override { return RecordingGraphExists(); }
+    bool Start(std::int64_t& startTime) override { return StartRecordingGraph(startTime); }
+    void Run() override { RunRecordingGraph(); }
+    void Pause() override { PauseRecordingGraph(); }
+    void Stop() override { StopRecordingGraph(); }
+    void Reset() override { ResetRecordingGraph(); }
+};
+
+class Ui final : public RecorderUi {
+public:
+    void RepaintStatus(const std::wstring& status) override {
+        if (WinDlg* w = RecorderWindow()) w->RepaintStatus(status);
+    }
+    void SetRecordButtonText(const std::wstring& text) override {
+        if (WinDlg* w = RecorderWindow()) w->SetRecordButtonText(text);
+    }
+    bool IsLargeLayout() override {
+        WinDlg* w = RecorderWindow();
+        return w && w->IsLargeLayout();
+    }
+    void SetMenu(RecorderMenu menu) override {
+        if (WinDlg* w = RecorderWindow()) w->SetRecorderMenu(menu);
+    }
+    void Restore() override {
+        if (WinDlg* w = RecorderWindow()) w->ShowWindow(SW_RESTORE);
+    }
+    void Hide() override {
+        if (WinDlg* w = RecorderWindow()) w->ShowWindow(SW_HIDE);
+    }
+    void ShowInfoText(const std::wstring& text) override {
+        if (WinDlg* w = RecorderWindow()) w->ShowInfoText(text);
+    }
+    void SetTitle(const std::wstring& title) override {
+        if (WinDlg* w = RecorderWindow()) w->SetWindowText(title);
+    }
+    bool RecorderRect(ScreenRect& rect) override {
+        HWND recorder = ::FindWindowW(nullptr, L"Quorra");
+        RECT r{};
+        if (!recorder || !::GetWindowRect(recorder, &r)) return false;
+        rect = ScreenRect{r.left, r.top, r.right, r.bottom};
+        return true;
+    }
+    void StartTimer() override {
+        if (WinDlg* w = RecorderWindow()) w->StartRecorderTimer();
+    }
+    void StopTimer() override {
+        if (WinDlg* w = RecorderWindow()) w->StopRecorderTimer();
+    }
+    void RestartClonePreview() override { BuildClonePreview(); }
+};
+
+class Platform final : public SessionPlatform {
+public:
+    void WaitPumping(unsigned ms) override { ::WaitPumping(ms); }
+    int ShowMessage(const std::wstring& text, bool yesNo) override {
+        return ::ShowMessage(text, yesNo ? MB_YESNO : MB_OK);
+    }
+    bool OpenProbe(const std::wstring& path) override {
+        // Read-only, and sharing everything, so the writer is never disturbed.
+        m_probe.Reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return m_probe.IsValid();
+    }
+    std::uint64_t ProbeLength() override {
+        LARGE_INTEGER size{};
+        return ::GetFileSizeEx(m_probe.Get(), &size) ? static_cast<std::uint64_t>(size.QuadPart) : 0;
+    }
+    void CloseProbe() override { m_probe.Reset(); }
+    std::int64_t LocalTimeNow() override {
+        FILETIME utc{}, local{};
+        ::GetSystemTimeAsFileTime(&utc);
+        ::FileTimeToLocalFileTime(&utc, &local);
+        return static_cast<std::int64_t>((static_cast<std::uint64_t>(local.dwHighDateTime) << 32) |
+                                         local.dwLowDateTime);
+    }
+    bool WindowExists(const std::wstring& title) override { return ::FindWindowW(nullptr, title.c_str()) != nullptr; }
+    bool StartHidden(const std::wstring& file) override {
+        const HINSTANCE result = ::ShellExecuteW(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_HIDE);
+        return reinterpret_cast<INT_PTR>(result) > 32;
+    }
+    void PlaySoundFile(const std::wstring& file) override {
+        ::PlaySoundW(file.c_str(), nullptr, SND_ASYNC | SND_FILENAME | SND_NODEFAULT);
+    }
+
+private:
+    win::Handle m_probe;
+};
+
+class Peers final : public SessionPeers {
+public:
+    bool SetupOutputFile(std::wstring& name, std::wstring& path) override {
+        if (!::SetupOutputFile(TrackedTitleText(), ConversationTitleText())) return false;
+        name = OutputName;
+        path = OutputPath;
+        return true;
+    }
+    int SetupSecondSource(const std::wstring& name) override { return ::SetupSecondSource(name.c_str()); }
+    void OpenAudioSetup(bool required) override { ::OpenAudioSetup(required, RecorderWindow()); }
+    void CloseSetupDialog() override {
+        if (HWND setup = SetupDialogWindow()) ::SendMessageW(setup, WM_CLOSE, 0, 0);
+    }
+    bool MotionSearchRunning() override { return ::MotionSearchRunning(); }
+    void ResetMotionSearch() override { ::ResetMotionSearch(); }
+    void CloseMarkingWindow() override { ::CloseMarkingWindow(); }
+    bool BackgroundActive() override { return ::BackgroundActive(); }
+    void EndTracking() override { EndTrackingThread(); }
+    void StartTracking() override { ::StartTracking(); }
+    void AdoptLastClickedWindow() override { ::AdoptLastClickedWindow(); }
+    void ReadSettings() override { ::ReadSettings(); }
+    void WriteSettings() override { ::WriteSettings(); }
+    void CloseProgram() override { ::CloseProgram(); }
+};
+
+std::wstring DisplayText(const wchar_t* hotkey) {
+    std::wstring display;
+    HotkeyDisplayText(hotkey, display);
+    return display;
+}
+
+}  // namespace
+
+RecordingSession& TheSession() {
+    static Graph graph;
+    static Ui ui;
+    static Platform platform;
+    static Peers peers;
+    static RecordingSession session(graph, ui, platform, peers);
+    static const bool wired = (session.SetHotkeyDisplayText(&DisplayText), true);
+    (void)wired;
+    return session;
+}

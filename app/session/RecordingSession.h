@@ -1,0 +1,101 @@
+#pragma once
+// The recording session: when a recording starts, pauses, resumes and
+// stops, the file-size probe, the time limit and the status line. It runs
+// on the GUI thread, in the record toggle and in the recorder window's
+// one-second tick; the hotkey and the marking window only set requests
+// that the next tick carries out.
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "app/session/SessionSeams.h"
+
+enum PauseStates { kRunning = 0, kPauseRequested = 1, kPaused = 2, kResumeRequested = 3 };
+
+struct SessionState {
+    bool Recording = false;
+    int PauseState = kRunning;
+    bool PausedFlag = false;
+    // Set from the hotkey and the marking window; carried out by the next tick.
+    std::atomic<bool> StartRequested{false};
+    std::atomic<bool> StopRequested{false};
+    bool HotkeyStarted = false;
+    // Hotkey presses are ignored while set; a worker clears it after the
+    // lockout returned by OnHotkey.
+    std::atomic<bool> HotkeyLockout{false};
+    bool ToggleBusy = false;
+    bool PostStopPending = false;
+    std::uint64_t RecordedBytes = 0;
+    // The output file's probe: not opened yet, open, or failed for this recording.
+    enum class Probe { None, Open, Failed } ProbeState = Probe::None;
+    // Consecutive ticks of the current recording at which the file measured 0 bytes.
+    int ZeroSizeTicks = 0;
+    std::int64_t RecordingStartTime = 0;  // local time, 100-ns units
+    std::int64_t PausedTime = 0;          // 100-ns units
+    std::wstring ElapsedText;
+    std::wstring StatusText;
+    std::wstring OutputName;
+    std::wstring OutputPath;
+};
+
+// A recording is stopped after this many zero-size ticks in a row.
+constexpr int kZeroSizeTickLimit = 30;
+constexpr std::int64_t kTicksPerSecond = 10000000;
+
+class RecordingSession {
+public:
+    RecordingSession(RecordingGraphControl& graph, RecorderUi& ui, SessionPlatform& platform, SessionPeers& peers)
+        : m_graph(graph), m_ui(ui), m_platform(platform), m_peers(peers) {}
+
+    SessionState& State() { return m_state; }
+    const SessionState& State() const { return m_state; }
+
+    // Starts when idle, stops when recording ("&Record", "&Stop", the record
+    // button, a double click, and the tick for the requests).
+    void ToggleRecording();
+    // "&Pause": requests a pause, or a resume when paused; the tick acts.
+    void TogglePause();
+    // The session's share of the recorder window's tick.
+    void RecordingTick();
+    // Tick step 6: true when a stop left a report to give (the tick ends then).
+    bool PostStopReport();
+    // Starts ".\zvsln.exe" unless its window "Silence" exists; waits for it.
+    void StartSilenceHelper();
+    // Sets the status line; repaint shows it at once.
+    void ShowStatus(const std::wstring& text, bool repaint = true) { SetStatus(text, repaint); }
+
+    // A press of the record hotkey: requests a start or a stop for the next
+    // tick and sets the lockout. Returns how many seconds the lockout lasts
+    // (5 after a start request, 10 after a stop request), 0 when the press
+    // was ignored.
+    int OnHotkey();
+
+    // The hotkey's display text for the overlap warning, e.g. "SHIFT+Z";
+    // empty when the setting has no "+". Set by the program.
+    using HotkeyTextFn = std::wstring (*)(const wchar_t* hotkey);
+    void SetHotkeyDisplayText(HotkeyTextFn fn) { m_hotkeyText = fn; }
+
+private:
+    void Stop();
+    void Start();
+    bool BeginRecording();
+    bool OverlapsCaptureRegion();
+    void ProbeFileSize();
+    void CloseProbe();
+    void SetStatus(const std::wstring& text, bool repaint);
+    void UpdateStatus();
+
+    RecordingGraphControl& m_graph;
+    RecorderUi& m_ui;
+    SessionPlatform& m_platform;
+    SessionPeers& m_peers;
+    HotkeyTextFn m_hotkeyText = nullptr;
+    SessionState m_state;
+};
+
+// Megabytes as the status line shows them: bytes / 1024 / 1024, "%.2f".
+std::wstring MegabytesText(std::uint64_t bytes);
+
+// "hh:mm:ss" of a duration taken as a time of day (hours modulo 24).
+std::wstring TimeOfDayText(std::int64_t duration100ns);
