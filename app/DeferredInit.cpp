@@ -126,3 +126,8 @@ void CloseProgram() {
     if (g_comInitialized) ::CoUninitialize();
     ::ExitProcess(0);
 }
+
+void CloseProgramWithoutAsking() {
+    TheSession().State().Recording = false;
+    CloseProgram();
+}

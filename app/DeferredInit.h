@@ -7,7 +7,5 @@ class WinDlg;
 
 void DeferredInit(WinDlg& recorder);
 
-// The recorder window's cancel operation: asks first while a recording runs,
-// then stops everything and ends the process with exit code 0. Settings are
-// not written here; every change was written when it happened.
-void CloseProgram();
+// CloseProgram and CloseProgramWithoutAsking: app/services/ProgramExit.h.
+#include "app/services/ProgramExit.h"

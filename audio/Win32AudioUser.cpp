@@ -7,8 +7,8 @@
 
 #include <thread>
 
-#include "app/DeferredInit.h"
 #include "app/services/EnvironmentProbes.h"
+#include "app/services/ProgramExit.h"
 #include "app/services/ShowMessage.h"
 
 namespace {

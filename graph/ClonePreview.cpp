@@ -7,14 +7,13 @@
 #include <string>
 
 #include "app/services/ShowMessage.h"
-#include "app/tracking/Tracking.h"
-#include "app/window/WinDlgLayout.h"
 #include "graph/CaptureFilterSetUp.h"
 #include "graph/CloneCaptureArguments.h"
 #include "graph/ClonePreviewPlacement.h"
 #include "graph/ClonePreviewState.h"
 #include "graph/FilterLookup.h"
 #include "graph/RecorderLayering.h"
+#include "graph/RecorderLink.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -55,8 +54,8 @@ void ShowInRecorder(IVideoWindow* video, HWND recorder) {
     video->put_Owner(reinterpret_cast<OAHWND>(recorder));
     RECT client{};
     ::GetClientRect(recorder, &client);
-    const double scale = UiScale(Settings.Size);
-    const int rowBottom = ComputeSmallLayout(client.right, client.bottom, scale).record.bottom;
+    const double scale = RecorderInterfaceScale(Settings.Size);
+    const int rowBottom = RecorderButtonRowBottom(client.right, client.bottom, scale);
     const ScreenRect place = ClonePreviewRect(Settings.MiniClone, client.right, client.bottom, scale, rowBottom,
                                               StatusControlHeight(recorder));
     video->SetWindowPosition(place.left, place.top, place.Width(), place.Height());

@@ -14,3 +14,9 @@
 // statusHeight is the status control's height.
 ScreenRect ClonePreviewRect(int miniClone, int clientWidth, int clientHeight, double scale, int buttonRowBottom,
                             int statusHeight);
+
+// What the preview asks of the recorder window's own layout (app/window
+// answers it): the interface scale of the "Size" setting, and where the
+// small layout's button row ends in a client area of width x height.
+double RecorderInterfaceScale(int sizeSetting);
+int RecorderButtonRowBottom(int clientWidth, int clientHeight, double scale);

@@ -11,13 +11,11 @@
 #include <cstdint>
 #include <string>
 
-#include "app/DeferredInit.h"
 #include "app/services/DiagnosticLog.h"
 #include "app/services/Environment.h"
+#include "app/services/ProgramExit.h"
 #include "app/services/ShowMessage.h"
 #include "app/session/OutputNaming.h"
-#include "app/session/RecorderSession.h"
-#include "app/tracking/Tracking.h"
 #include "audio/AutoSelectAudioSource.h"
 #include "audio/EndpointRates.h"
 #include "audio/Win32AudioUser.h"
@@ -28,6 +26,7 @@
 #include "graph/FilterLookup.h"
 #include "graph/ProfileWriter.h"
 #include "graph/RecorderLayering.h"
+#include "graph/RecorderLink.h"
 #include "graph/RecordingGraph.h"
 #include "graph/RecordingGraphState.h"
 #include "graph/RecordingShape.h"
@@ -52,7 +51,7 @@ bool Fail(const std::wstring& message) {
 }
 
 // The speakers mix at a rate the capture filter cannot take: the setup
-// instructions, and the program ends. Returns only where CloseProgram does.
+// instructions, and the program ends. Returns only where CloseProgramWithoutAsking does.
 void RefuseSampleRate(std::uint32_t rate) {
     ShowMessage(L"Audio sample rates must be 44100 or 48000 (currently your audio is set to " +
                 std::to_wstring(static_cast<int>(rate)) + L")\n\nClick OK to open the setup instructions.");
@@ -61,8 +60,7 @@ void RefuseSampleRate(std::uint32_t rate) {
     user.StartOpenFileThread(L".\\sound.bat");
     ::Sleep(1000);
     user.StartMessageThread(kSampleRateInstructions);
-    TheSession().State().Recording = false;
-    CloseProgram();
+    CloseProgramWithoutAsking();
 }
 
 bool WriteProfile(const CaptureSize& size) {

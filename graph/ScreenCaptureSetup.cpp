@@ -3,9 +3,9 @@
 #include <strmif.h>
 
 #include "app/Startup.h"
-#include "app/tracking/Tracking.h"
 #include "framework/base/ComPtr.h"
 #include "graph/CaptureFilterSetUp.h"
+#include "graph/RecorderLink.h"
 #include "graph/RecordingGraphState.h"
 #include "graph/ScreenCaptureArguments.h"
 #include "settings/Settings.h"

@@ -1,5 +1,4 @@
 #include "region/MarkWindow.h"
-#include "app/services/CaptureRegionSetting.h"
 
 // The marking window itself: its controls, layout and notifications. What
 // its choices do to the settings, the preview and the search lives with the
@@ -8,9 +7,8 @@
 #include <cwchar>
 
 #include "app/services/CaptureRegionSetting.h"
-#include "app/session/RecorderSession.h"
-#include "app/window/WinDlg.h"
 #include "graph/ClonePreview.h"
+#include "region/RecorderLink.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -64,8 +62,7 @@ bool MarkWindow::Open(const ScreenRect& marker) {
                                                  reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
     if (!windowClass) return false;
     // Owned by the recorder window, so it stays above it and goes with it.
-    WinDlg* recorder = RecorderWindow();
-    const HWND owner = recorder ? recorder->GetSafeHwnd() : nullptr;
+    const HWND owner = RecorderWindowHandle();
     if (!CreateEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, windowClass, kTitle,
                   WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN, marker.left, marker.top,
                   Distance(marker.right, marker.left), Distance(marker.bottom, marker.top), owner, nullptr))
@@ -157,7 +154,7 @@ void MarkWindow::OnSize(UINT, int, int) {
     wchar_t status[kStatusCapacity];
     std::swprintf(status, kStatusCapacity, L"%d,%d,%d,%d (%d,%d)", r.left, r.top, r.right, r.bottom, r.Width(),
                   r.Height());
-    TheSession().ShowStatus(status);
+    ShowRecorderStatus(status);
 }
 
 void MarkWindow::OnTimer(UINT_PTR id) {

@@ -9,11 +9,10 @@
 #include "app/services/CaptureRegionSetting.h"
 #include "app/services/DiagnosticLog.h"
 #include "app/services/EnvironmentProbes.h"
-#include "app/session/RecorderSession.h"
-#include "app/window/WinDlg.h"
 #include "graph/ClonePreview.h"
 #include "region/MarkWindow.h"
 #include "region/MotionSearch.h"
+#include "region/RecorderLink.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
 
@@ -49,7 +48,7 @@ void Accept(const ScreenRect& windowRect) {
     SetCaptureRegion(windowRect);
     WriteSettings();
     DestroyMarking();
-    if (WinDlg* recorder = RecorderWindow()) recorder->ShowWindow(SW_RESTORE);
+    RestoreRecorderWindow();
     BuildClonePreview();
     ReadSettings();
     SetSearchState(kSearchIdle);
@@ -62,7 +61,7 @@ void Retry(const ScreenRect& windowRect) {
     DestroyMarking();
     SetSearchState(kSearchBusy);
     StopClonePreview();
-    TheSession().ShowStatus(L"Searching for motion video. Start your video now.");
+    ShowRecorderStatus(L"Searching for motion video. Start your video now.");
     WaitPumping(1000);
     StartMotionSearch();
 }
@@ -70,7 +69,7 @@ void Retry(const ScreenRect& windowRect) {
 void OnChoice(MarkWindow::Choice choice, const ScreenRect& windowRect) {
     switch (choice) {
         case MarkWindow::Choice::Record:
-            TheSession().State().StartRequested = true;
+            RequestRecordingStart();
             Accept(windowRect);
             break;
         case MarkWindow::Choice::Accept:

@@ -10,8 +10,8 @@
 #include "app/services/DiagnosticLog.h"
 #include "app/services/Environment.h"
 #include "app/services/EnvironmentProbes.h"
-#include "app/window/WinDlg.h"
 #include "region/MotionSearchLoop.h"
+#include "region/RecorderLink.h"
 #include "region/Win32MotionSystem.h"
 #include "settings/Settings.h"
 
@@ -73,8 +73,7 @@ void StartMotionSearch() {
     RefreshDisplays();
     const Environment& env = Env();
     MotionSearchStart start;
-    WinDlg* recorder = RecorderWindow();
-    start.recorder = recorder ? recorder->GetSafeHwnd() : nullptr;
+    start.recorder = RecorderWindowHandle();
     start.quorraMessage = ::RegisterWindowMessageW(L"Quorra message");
     start.monitorSetting = Settings.Monitor;
     start.setTopWindow = Settings.SetTopWindow != 0;

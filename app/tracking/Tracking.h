@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "graph/RecorderLink.h"
+
 // Clears both stop flags and starts the tracking thread (unless one runs).
 void StartTracking();
 // Sets both stop flags: the thread ends.
@@ -42,17 +44,7 @@ void FitTrackedWindowOnDisplay();
 // window. Does nothing today.
 void DropTrackedWindowLayering();
 
-// Whether background recording is active: a Skype window is tracked, not
-// minimised, and "HideWindow" is on.
-bool BackgroundActive();
-
-// The tracked Skype window; null when none is tracked. Frozen while a
-// recording runs.
-HWND TrackedWindow();
-
-// Display 2's scale relative to display 1's, in integer percent; 100 unless
-// background recording runs on display 2.
-int RelativeScale();
+// BackgroundActive, TrackedWindow and RelativeScale: graph/RecorderLink.h.
 
 // The recorder tick's tracking duties: the one-shot background position
 // check (tick step 2), and the background scale update followed, while no

@@ -3,6 +3,8 @@
 #include <cwctype>
 #include <string>
 
+#include "graph/ClonePreviewPlacement.h"
+
 int TruncatePixels(double value) {
     // The store into a volatile double drops the excess precision.
     volatile double rounded = value;
@@ -90,3 +92,9 @@ CaptionHit HitOnButtonDown(bool smallLayout, int x, int y, double s) {
 bool CloseReleaseHit(int x, int y, double s) { return Within(x, 490 * s, 505 * s) && Within(y, 4 * s, 17 * s); }
 
 bool MinimiseReleaseHit(int x, int y, double s) { return Within(x, 467 * s, 481 * s) && Within(y, 4 * s, 20 * s); }
+
+// The clone preview's questions about this layout.
+double RecorderInterfaceScale(int sizeSetting) { return UiScale(sizeSetting); }
+int RecorderButtonRowBottom(int clientWidth, int clientHeight, double scale) {
+    return ComputeSmallLayout(clientWidth, clientHeight, scale).record.bottom;
+}

@@ -98,6 +98,13 @@ void CloseProgram() {
     ++g_closeCalls;
 }
 
+// As the shell does it: a graph that calls CloseProgram itself while a
+// recording is flagged would be asked about it.
+void CloseProgramWithoutAsking() {
+    TheSession().State().Recording = false;
+    CloseProgram();
+}
+
 HWND TrackedWindow() { return g_tracked; }
 bool BackgroundActive() { return false; }
 
