@@ -3,7 +3,7 @@
 // window (the owner of the marking window and the one the search's result
 // is posted to) and two things of the recording session, the status line
 // and a start request for the next tick. The application shell implements
-// it (app/RecorderLinks.cpp).
+// it (app/window/WinDlg.cpp, app/session/RecorderSession.cpp).
 
 #include <windows.h>
 

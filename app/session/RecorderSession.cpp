@@ -19,6 +19,7 @@
 #include "graph/RecordingGraph.h"
 #include "region/MarkWindow.h"
 #include "region/MotionSearch.h"
+#include "region/RecorderLink.h"
 #include "settings/HotkeyText.h"
 #include "settings/SettingsFile.h"
 #include "settings/SetupDlg.h"
@@ -158,3 +159,8 @@ RecordingSession& TheSession() {
     (void)wired;
     return session;
 }
+
+// What the video region detection asks of the session.
+void ShowRecorderStatus(const std::wstring& text) { TheSession().ShowStatus(text); }
+
+void RequestRecordingStart() { TheSession().State().StartRequested = true; }

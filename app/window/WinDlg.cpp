@@ -16,6 +16,7 @@
 #include "graph/ClonePreview.h"
 #include "graph/ClonePreviewState.h"
 #include "graph/RecorderLayering.h"
+#include "region/RecorderLink.h"
 #include "resources/resource.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsText.h"
@@ -89,6 +90,16 @@ END_MESSAGE_MAP()
 WinDlg* RecorderWindow() {
     MainWindow* frame = TheMainWindow();
     return frame ? frame->RecorderWindow() : nullptr;
+}
+
+// What the video region detection asks of the recorder window.
+HWND RecorderWindowHandle() {
+    WinDlg* recorder = RecorderWindow();
+    return recorder ? recorder->GetSafeHwnd() : nullptr;
+}
+
+void RestoreRecorderWindow() {
+    if (WinDlg* recorder = RecorderWindow()) recorder->ShowWindow(SW_RESTORE);
 }
 
 WinDlg::WinDlg(bool small) : CDialog(small ? IDD_WINDLG_SMALL : IDD_WINDLG_LARGE), m_small(small) {
