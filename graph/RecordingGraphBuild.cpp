@@ -15,7 +15,6 @@
 #include "app/services/Environment.h"
 #include "app/services/ProgramExit.h"
 #include "app/services/ShowMessage.h"
-#include "app/session/OutputNaming.h"
 #include "audio/AutoSelectAudioSource.h"
 #include "audio/EndpointRates.h"
 #include "audio/Win32AudioUser.h"
@@ -29,6 +28,7 @@
 #include "graph/RecorderLink.h"
 #include "graph/RecordingGraph.h"
 #include "graph/RecordingGraphState.h"
+#include "graph/RecordingOutput.h"
 #include "graph/RecordingShape.h"
 #include "graph/ScreenCaptureSetup.h"
 #include "settings/SettingsFile.h"
@@ -225,7 +225,7 @@ bool AddRecordingFilters() {
         if (!ConfigureScreenCapture()) ShowMessage(L"Cannot setup screen capture filter");
     }
 
-    const HRESULT hr = AddAsfWriter(OutputPath, 0, state.graph.Get(), state.writer);
+    const HRESULT hr = AddAsfWriter(RecordingOutputPath(), 0, state.graph.Get(), state.writer);
     AppendLog(L"\r\npASFWriter=0x%x", static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(state.writer.Get())));
     if (FAILED(hr)) return Fail(L"Cannot install ASF Writer");
 

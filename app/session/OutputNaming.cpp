@@ -9,11 +9,14 @@
 #include "app/services/DiagnosticLog.h"
 #include "app/session/NamingSystem.h"
 #include "framework/base/LeadingInt.h"
+#include "graph/RecordingOutput.h"
 #include "settings/Settings.h"
 #include "settings/SettingsText.h"
 
 wchar_t OutputName[kOutputTextCapacity] = {};
 wchar_t OutputPath[kOutputTextCapacity] = {};
+
+const wchar_t* RecordingOutputPath() { return OutputPath; }
 wchar_t LastRecording[kOutputTextCapacity] = {};
 
 namespace {
