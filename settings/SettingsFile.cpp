@@ -65,106 +65,96 @@ constexpr Field Text(const wchar_t* key) {
 
 using S = SettingsRecord;
 
-// The file's lines, in order.
-const Field kFileFields[] = {
-    Text<&S::RecordingFolder>(L"Recording Folder: "),
-    Number(L"Protocol: ", &S::Protocol),
-    Number(L"Video Bitrate: ", &S::VideoBitrate),
-    Number(L"Audio Bitrate: ", &S::AudioBitrate),
-    Real(L"Frame Rate: ", &S::FrameRate),
-    Text<&S::AudioSource>(L"Audio Source: "),
-    Text<&S::AudioInput>(L"Audio Input: "),
-    Text<&S::AudioOutput>(L"Audio Output: "),
-    Number(L"Max File Time: ", &S::MaxFileTime),
-    Number(L"Audio Only: ", &S::AudioOnly),
-    Number(L"Video Only: ", &S::VideoOnly),
-    Number(L"OnTop: ", &S::OnTop),
-    Number(L"VistaAudio: ", &S::VistaAudio),
-    Number(L"SetTopWindow: ", &S::SetTopWindow),
-    Number(L"xTop: ", &S::xTop),
-    Number(L"yTop: ", &S::yTop),
-    Number(L"xBottom: ", &S::xBottom),
-    Number(L"yBottom: ", &S::yBottom),
-    Number(L"MPEG-4: ", &S::Mpeg4),
-    Number(L"Bitcount: ", &S::Bitcount),
-    Number(L"Filters: ", &S::Filters),
-    Number(L"Cursor: ", &S::Cursor),
-    Number(L"Install: ", &S::Install),
-    Number(L"User: ", &S::User),
-    Number(L"Message: ", &S::Message),
-    Number(L"ShowVideo: ", &S::ShowVideo),
-    Number(L"AutoMark: ", &S::AutoMarkSwitch),
-    Number(L"Basic: ", &S::Basic),
-    Number(L"Defaults: ", &S::Defaults),
-    Number(L"Minimize: ", &S::Minimize),
-    Number(L"Size: ", &S::Size),
-    Number(L"FullScreen: ", &S::FullScreen),
-    Number(L"HideWindow: ", &S::HideWindow),
-    Text<&S::Hotkey>(L"Hotkey: "),
-    Number(L"MiniClone: ", &S::MiniClone),
-    Number(L"Monitor: ", &S::Monitor),
-    Number(L"Dual Audio: ", &S::DualAudio),
-    Text<&S::AudioSource1>(L"Audio Source1: "),
-    Text<&S::AudioInput1>(L"Audio Input1: "),
-    Text<&S::AudioOutput1>(L"Audio Output1: "),
-    Number(L"AutoMark: ", &S::AutoMark),
-    Text<&S::Position>(L"Position: "),
-    Number(L"Scale: ", &S::Scale),
-    Number(L"Setup: ", &S::Setup),
-};
-static_assert(std::size(kFileFields) == 44);
-
-// The order in which a line is tested for keys; the first key found anywhere
-// in the line decides. Every "AutoMark: " line loads the capture source, so
+// Where a field stands in the read order: the order in which a line is
+// tested for keys, the first key found anywhere in the line deciding. The
+// read order is the file's but for three keys tested first ("Position: ",
+// "FullScreen: ", "AutoMark: ") and "Cursor: " before "Filters: ". Every
+// "AutoMark: " line loads the capture source (the second of the two keys), so
 // the last one in the file wins; "Minimize: " is never loaded.
-const Field kReadOrder[] = {
-    Text<&S::Position>(L"Position: "),
-    Number(L"FullScreen: ", &S::FullScreen),
-    Number(L"AutoMark: ", &S::AutoMark),
-    Text<&S::RecordingFolder>(L"Recording Folder: "),
-    Number(L"Protocol: ", &S::Protocol),
-    Number(L"Video Bitrate: ", &S::VideoBitrate),
-    Number(L"Audio Bitrate: ", &S::AudioBitrate),
-    Real(L"Frame Rate: ", &S::FrameRate),
-    Text<&S::AudioSource>(L"Audio Source: "),
-    Text<&S::AudioInput>(L"Audio Input: "),
-    Text<&S::AudioOutput>(L"Audio Output: "),
-    Number(L"Max File Time: ", &S::MaxFileTime),
-    Number(L"Audio Only: ", &S::AudioOnly),
-    Number(L"Video Only: ", &S::VideoOnly),
-    Number(L"OnTop: ", &S::OnTop),
-    Number(L"VistaAudio: ", &S::VistaAudio),
-    Number(L"SetTopWindow: ", &S::SetTopWindow),
-    Number(L"xTop: ", &S::xTop),
-    Number(L"yTop: ", &S::yTop),
-    Number(L"xBottom: ", &S::xBottom),
-    Number(L"yBottom: ", &S::yBottom),
-    Number(L"MPEG-4: ", &S::Mpeg4),
-    Number(L"Bitcount: ", &S::Bitcount),
-    Number(L"Cursor: ", &S::Cursor),
-    Number(L"Filters: ", &S::Filters),
-    Number(L"Install: ", &S::Install),
-    Number(L"User: ", &S::User),
-    Number(L"Message: ", &S::Message),
-    Number(L"ShowVideo: ", &S::ShowVideo),
-    Number(L"Basic: ", &S::Basic),
-    Number(L"Defaults: ", &S::Defaults),
-    Number(L"Size: ", &S::Size),
-    Number(L"HideWindow: ", &S::HideWindow),
-    Text<&S::Hotkey>(L"Hotkey: "),
-    Number(L"MiniClone: ", &S::MiniClone),
-    Number(L"Monitor: ", &S::Monitor),
-    Number(L"Dual Audio: ", &S::DualAudio),
-    Text<&S::AudioSource1>(L"Audio Source1: "),
-    Text<&S::AudioInput1>(L"Audio Input1: "),
-    Text<&S::AudioOutput1>(L"Audio Output1: "),
-    Number(L"Scale: ", &S::Scale),
-    Number(L"Setup: ", &S::Setup),
+constexpr int kNotRead = -1;
+
+struct Line {
+    Field field;
+    int readRank;
 };
-static_assert(std::size(kReadOrder) == 42);
+
+// The file's lines, in order.
+constexpr Line kFileLines[] = {
+    {Text<&S::RecordingFolder>(L"Recording Folder: "), 3},
+    {Number(L"Protocol: ", &S::Protocol), 4},
+    {Number(L"Video Bitrate: ", &S::VideoBitrate), 5},
+    {Number(L"Audio Bitrate: ", &S::AudioBitrate), 6},
+    {Real(L"Frame Rate: ", &S::FrameRate), 7},
+    {Text<&S::AudioSource>(L"Audio Source: "), 8},
+    {Text<&S::AudioInput>(L"Audio Input: "), 9},
+    {Text<&S::AudioOutput>(L"Audio Output: "), 10},
+    {Number(L"Max File Time: ", &S::MaxFileTime), 11},
+    {Number(L"Audio Only: ", &S::AudioOnly), 12},
+    {Number(L"Video Only: ", &S::VideoOnly), 13},
+    {Number(L"OnTop: ", &S::OnTop), 14},
+    {Number(L"VistaAudio: ", &S::VistaAudio), 15},
+    {Number(L"SetTopWindow: ", &S::SetTopWindow), 16},
+    {Number(L"xTop: ", &S::xTop), 17},
+    {Number(L"yTop: ", &S::yTop), 18},
+    {Number(L"xBottom: ", &S::xBottom), 19},
+    {Number(L"yBottom: ", &S::yBottom), 20},
+    {Number(L"MPEG-4: ", &S::Mpeg4), 21},
+    {Number(L"Bitcount: ", &S::Bitcount), 22},
+    {Number(L"Filters: ", &S::Filters), 24},
+    {Number(L"Cursor: ", &S::Cursor), 23},
+    {Number(L"Install: ", &S::Install), 25},
+    {Number(L"User: ", &S::User), 26},
+    {Number(L"Message: ", &S::Message), 27},
+    {Number(L"ShowVideo: ", &S::ShowVideo), 28},
+    {Number(L"AutoMark: ", &S::AutoMarkSwitch), kNotRead},
+    {Number(L"Basic: ", &S::Basic), 29},
+    {Number(L"Defaults: ", &S::Defaults), 30},
+    {Number(L"Minimize: ", &S::Minimize), kNotRead},
+    {Number(L"Size: ", &S::Size), 31},
+    {Number(L"FullScreen: ", &S::FullScreen), 1},
+    {Number(L"HideWindow: ", &S::HideWindow), 32},
+    {Text<&S::Hotkey>(L"Hotkey: "), 33},
+    {Number(L"MiniClone: ", &S::MiniClone), 34},
+    {Number(L"Monitor: ", &S::Monitor), 35},
+    {Number(L"Dual Audio: ", &S::DualAudio), 36},
+    {Text<&S::AudioSource1>(L"Audio Source1: "), 37},
+    {Text<&S::AudioInput1>(L"Audio Input1: "), 38},
+    {Text<&S::AudioOutput1>(L"Audio Output1: "), 39},
+    {Number(L"AutoMark: ", &S::AutoMark), 2},
+    {Text<&S::Position>(L"Position: "), 0},
+    {Number(L"Scale: ", &S::Scale), 40},
+    {Number(L"Setup: ", &S::Setup), 41},
+};
+static_assert(std::size(kFileLines) == 44);
+constexpr std::size_t kReadCount = 42;
+
+constexpr bool EachReadRankOnce() {
+    for (std::size_t rank = 0; rank < kReadCount; ++rank) {
+        int seen = 0;
+        for (const Line& line : kFileLines) seen += line.readRank == static_cast<int>(rank) ? 1 : 0;
+        if (seen != 1) return false;
+    }
+    return true;
+}
+static_assert(EachReadRankOnce());
+
+// The read order, from the lines' ranks.
+struct ReadOrder {
+    const Field* fields[kReadCount] = {};
+    ReadOrder() {
+        for (const Line& line : kFileLines)
+            if (line.readRank != kNotRead) fields[line.readRank] = &line.field;
+    }
+};
+
+const ReadOrder& TheReadOrder() {
+    static const ReadOrder order;
+    return order;
+}
 
 void ApplyLine(std::wstring_view line, SettingsRecord& s) {
-    for (const Field& field : kReadOrder) {
+    for (const Field* entry : TheReadOrder().fields) {
+        const Field& field = *entry;
         const std::size_t at = line.find(field.key);
         if (at == std::wstring_view::npos) continue;
         const std::wstring_view value = line.substr(at + std::char_traits<wchar_t>::length(field.key));
@@ -288,7 +278,8 @@ std::string FormatSettingsText(const SettingsRecord& settings) {
     const std::string stars(kStarCount, '*');
     AppendLine(out, kHeader);
     AppendLine(out, stars);
-    for (const Field& field : kFileFields) {
+    for (const Line& line : kFileLines) {
+        const Field& field = line.field;
         AppendLine(out, EncodeUtf8(field.key) + ValueText(field, settings));
     }
     AppendLine(out, "");
