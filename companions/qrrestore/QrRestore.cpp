@@ -134,11 +134,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (wParam == kCheckTimer) CheckWatched(hwnd);
             return 0;
-        case WM_DESTROY:
-            ::PostQuitMessage(0);
-            return 0;
         default:
-            return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+            return win::HelperWindowDefault(hwnd, msg, wParam, lParam);
     }
 }
 

@@ -55,11 +55,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (wParam == kCheckTimer && !::FindWindowW(nullptr, g_watched.c_str())) ::DestroyWindow(hwnd);
             return 0;
-        case WM_DESTROY:
-            ::PostQuitMessage(0);
-            return 0;
         default:
-            return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+            return win::HelperWindowDefault(hwnd, msg, wParam, lParam);
     }
 }
 

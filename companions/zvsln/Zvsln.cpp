@@ -69,11 +69,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                     ::DestroyWindow(hwnd);
             }
             return 0;
-        case WM_DESTROY:
-            ::PostQuitMessage(0);
-            return 0;
         default:
-            return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+            return win::HelperWindowDefault(hwnd, msg, wParam, lParam);
     }
 }
 

@@ -19,6 +19,16 @@ inline HWND CreateHelperWindow(HINSTANCE instance, const wchar_t* className, con
                              nullptr);
 }
 
+// What every helper window does with the messages it does not handle
+// itself: its destruction ends the message loop.
+inline LRESULT HelperWindowDefault(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_DESTROY) {
+        ::PostQuitMessage(0);
+        return 0;
+    }
+    return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
 // Dispatches messages until WM_QUIT; false when GetMessage failed.
 inline bool PumpUntilQuit() {
     MSG msg;
