@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "app/services/Environment.h"
+#include "app/session/VideoOnlyChoice.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsText.h"
@@ -174,6 +175,7 @@ bool RecordingSession::BeginRecording() {
     m_platform.WaitPumping(1000);
     m_state.Recording = true;
     m_state.ProbeState = SessionState::Probe::None;
+    ClearVideoOnlyChoice();
     SetStatus(L"Initialize recording...", true);
 
     std::int64_t startTime = 0;

@@ -9,11 +9,15 @@
 
 #include "app/services/Environment.h"
 #include "app/session/RecordingSession.h"
+#include "app/session/VideoOnlyChoice.h"
+#include "graph/RecordingOutput.h"
 #include "settings/HotkeyText.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsSystem.h"
 #include "settings/SettingsText.h"
 #include "tests/native/session/SessionFakes.h"
+#include "tests/native/settings/FakeSettingsSystem.h"
 
 namespace {
 
@@ -46,8 +50,12 @@ protected:
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
         peers.folder = folder;
+        ClearVideoOnlyChoice();
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
+    void TearDown() override {
+        SetSettingsSystem(nullptr);
+        std::filesystem::remove_all(folder);
+    }
 
     void SetLimit(int seconds) {
         Settings.MaxFileTime = seconds;
@@ -432,6 +440,52 @@ INSTANTIATE_TEST_SUITE_P(Stops, SecondSourceGone, ::testing::Combine(::testing::
                          StopCaseNames("NameLost", "CheckFails"));
 INSTANTIATE_TEST_SUITE_P(Stops, StopBlocked, ::testing::Combine(::testing::ValuesIn(kStops), ::testing::Bool()),
                          StopCaseNames("ToggleUnderWay", "MotionSearch"));
+
+TEST_F(SessionTest, VideoOnlyAnswerHoldsForItsRecordingAndNeverReachesTheSettingsFile) {
+    struct Case {
+        const char* name;
+        int setting;       // "Video Only" as the user set it
+        bool asked;        // each recording's build asks the question
+        const char* line;  // the settings file's line, during the recording and after
+    };
+    const std::vector<Case> cases = {
+        {"NotSet", 0, true, "\r\nVideo Only: 0\r\n"},
+        {"Set", 1, false, "\r\nVideo Only: 1\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeSettingsSystem files;
+        SetSettingsSystem(&files);
+        ASSERT_TRUE(PrepareSettingsFolder());
+        const std::wstring path(TextOf(SettingsPath));
+        Settings.VideoOnly = c.setting;
+        // As the build does with a missing audio device: the question only
+        // when the recording is to have sound, and the user answers Yes.
+        std::vector<bool> asked;
+        graph.duringStart = [&asked] {
+            asked.push_back(!RecordingVideoOnly());
+            if (!RecordingVideoOnly()) ChooseVideoOnlyForThisRecording();
+        };
+        for (int recording = 0; recording < 2; ++recording) {
+            StartRecording();
+            // An option changed while the recording runs writes the file and
+            // reads it back; the recording stays without sound.
+            ASSERT_EQ(WriteSettings(), 1);
+            EXPECT_NE(files.ReadBytes(path).find(c.line), std::string::npos);
+            ASSERT_EQ(ReadSettings(), 1);
+            EXPECT_TRUE(RecordingVideoOnly());
+            Tick();
+            session.ToggleRecording();
+            ASSERT_FALSE(session.State().Recording);
+            EXPECT_TRUE(session.PostStopReport());
+            // The tracking's write once the call window moves again.
+            ASSERT_EQ(WriteSettings(), 1);
+            EXPECT_NE(files.ReadBytes(path).find(c.line), std::string::npos);
+            EXPECT_EQ(Settings.VideoOnly, c.setting);
+        }
+        EXPECT_EQ(asked, std::vector<bool>(2, c.asked));
+    }
+}
 
 TEST(SessionText, ElapsedTimeWrapsAfterADayAndSizesHaveTwoDecimals) {
     EXPECT_EQ(TimeOfDayText((25LL * 3600 + 5) * kTicksPerSecond), L"01:00:05");
