@@ -54,7 +54,7 @@ bool AddRecordingFilters();
 bool ConnectRecordingFilters();
 
 // A missing audio capture device: asks whether to record video only. True
-// to go on (with "Video Only" set in memory, or after the automatic choice
+// to go on (video only for this recording, or after the automatic choice
 // found a source), false to stop.
 bool AskVideoOnly();
 

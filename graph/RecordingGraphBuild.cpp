@@ -65,7 +65,7 @@ void RefuseSampleRate(std::uint32_t rate) {
 
 bool WriteProfile(const CaptureSize& size) {
     const int fps = ProfileFrameRate(Settings.FrameRate);
-    switch (ProfileKindFor(Settings.AudioOnly, Settings.VideoOnly)) {
+    switch (ProfileKindFor(Settings.AudioOnly, RecordingVideoOnly() ? 1 : 0)) {
         case ProfileKind::AudioOnly:
             return WriteAudioProfile(Settings.AudioBitrate);
         case ProfileKind::VideoOnly:
@@ -213,7 +213,7 @@ bool AskVideoOnly() {
             MB_YESNO);
     }
     if (answer != IDYES) return false;
-    Settings.VideoOnly = 1;
+    ChooseVideoOnlyForThisRecording();
     return true;
 }
 
@@ -229,7 +229,7 @@ bool AddRecordingFilters() {
     AppendLog(L"\r\npASFWriter=0x%x", static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(state.writer.Get())));
     if (FAILED(hr)) return Fail(L"Cannot install ASF Writer");
 
-    if (Settings.VideoOnly == 0 && !AddAudioSource()) return false;
+    if (!RecordingVideoOnly() && !AddAudioSource()) return false;
     if (Settings.SetTopWindow == 0) return true;
 
     state.tee = AddDeviceFilter(CLSID_LegacyAmFilterCategory, L"MainConcept InfTee Filter");
@@ -243,7 +243,7 @@ bool AddRecordingFilters() {
 bool ConnectRecordingFilters() {
     RecordingGraphState& state = RecordingGraph();
     if (!state.graph) return false;
-    if (Settings.VideoOnly == 0 && !ConnectAudio()) return false;
+    if (!RecordingVideoOnly() && !ConnectAudio()) return false;
     if (Settings.AudioOnly != 0) return true;
     if (!ConnectVideo()) return false;
     if (Settings.SetTopWindow != 0) RenderHiddenPreview();

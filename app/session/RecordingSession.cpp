@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "app/services/Environment.h"
+#include "app/session/VideoOnlyChoice.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsText.h"
@@ -60,6 +61,13 @@ void RecordingSession::ToggleRecording() {
     if (m_state.ToggleBusy) return;
     BusyGuard busy(m_state.ToggleBusy);
 
+    if (m_state.Recording || m_state.PausedFlag) {
+        // A stop always stops: the second source matters only to a recording
+        // about to start, and a microphone unplugged meanwhile must not keep
+        // this one going.
+        Stop();
+        return;
+    }
     if (Settings.DualAudio && Settings.AudioSource1[0]) {
         if (m_peers.SetupSecondSource(std::wstring(TextOf(Settings.AudioSource1))) == 0) {
             m_peers.OpenAudioSetup(false);
@@ -73,10 +81,7 @@ void RecordingSession::ToggleRecording() {
             false);
         return;
     }
-    if (m_state.Recording || m_state.PausedFlag)
-        Stop();
-    else
-        Start();
+    Start();
 }
 
 void RecordingSession::Stop() {
@@ -170,6 +175,7 @@ bool RecordingSession::BeginRecording() {
     m_platform.WaitPumping(1000);
     m_state.Recording = true;
     m_state.ProbeState = SessionState::Probe::None;
+    ClearVideoOnlyChoice();
     SetStatus(L"Initialize recording...", true);
 
     std::int64_t startTime = 0;
@@ -241,17 +247,14 @@ void RecordingSession::RecordingTick() {
 
     if (s.Recording && s.PauseState == kRunning) {
         if (s.StopRequested) {
-            m_ui.StopTimer();
-            CloseProbe();
-            s.PauseState = kRunning;
-            ToggleRecording();
+            StopFromTick();
             return;
         }
         ProbeFileSize();
         if (s.ZeroSizeTicks >= kZeroSizeTickLimit) {
-            m_ui.StopTimer();
+            // Left at the limit when the stop could not run, so the next tick tries again.
+            if (!StopFromTick()) return;
             s.ZeroSizeTicks = 0;
-            ToggleRecording();
             m_platform.ShowMessage(L"Recording error (x013). Telvane will close now", false);
             m_peers.CloseProgram();
             return;
@@ -259,11 +262,13 @@ void RecordingSession::RecordingTick() {
         const std::int64_t now = m_platform.LocalTimeNow();
         if (Settings.MaxFileTime > 0 &&
             now >= s.RecordingStartTime + s.PausedTime + Settings.MaxFileTime * kTicksPerSecond) {
-            m_ui.StopTimer();
-            CloseProbe();
-            s.PauseState = kRunning;
             s.StopRequested = true;
-            ToggleRecording();
+            if (!StopFromTick()) {
+                // Not stopped: the next tick meets the limit again and stops
+                // the recording then; only a real stop says the time is up.
+                s.StopRequested = false;
+                return;
+            }
             m_platform.PlaySoundFile(L".\\ding.wav");
             m_platform.ShowMessage(L"Recording Stopped. File time exceeded", false);
             m_ui.SetTitle(L"Telvane");
@@ -272,6 +277,19 @@ void RecordingSession::RecordingTick() {
         s.ElapsedText = TimeOfDayText(now - s.RecordingStartTime - s.PausedTime);
     }
     if (s.Recording) UpdateStatus();
+}
+
+bool RecordingSession::StopFromTick() {
+    // Timer 1 is stopped so that no tick runs inside the stop's pumped waits,
+    // and runs again afterwards whatever the toggle did: it returns at once
+    // while a motion search or another toggle runs, and a tick that left the
+    // timer stopped would end the status, the time limit and the hotkey.
+    m_ui.StopTimer();
+    CloseProbe();
+    m_state.PauseState = kRunning;
+    ToggleRecording();
+    m_ui.StartTimer();
+    return !m_state.Recording;
 }
 
 void RecordingSession::UpdateStatus() {

@@ -79,6 +79,9 @@ public:
 private:
     void Stop();
     void Start();
+    // The tick's stops (the hotkey's request, the empty file, the time
+    // limit): true when the recording stopped; timer 1 runs again either way.
+    bool StopFromTick();
     bool BeginRecording();
     bool OverlapsCaptureRegion();
     void ProbeFileSize();

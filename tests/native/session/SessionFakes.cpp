@@ -8,6 +8,7 @@ int SessionLog::Count(const std::string& call) const {
 
 bool FakeGraph::Start(std::int64_t& startTime) {
     m_log.Add("graph.Start");
+    if (duringStart) duringStart();
     if (!startSucceeds) return false;
     std::ofstream(std::filesystem::path(*outputPath), std::ios::binary | std::ios::trunc);
     startTime = m_clock;

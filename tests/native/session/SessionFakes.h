@@ -31,6 +31,8 @@ public:
 
     bool exists = true;
     bool startSucceeds = true;
+    // Runs inside Start, where the real build asks its questions.
+    std::function<void()> duringStart;
     // The session's output path, where Start creates the (empty) file.
     const std::wstring* outputPath = nullptr;
 

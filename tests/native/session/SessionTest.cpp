@@ -2,15 +2,22 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "app/services/Environment.h"
 #include "app/session/RecordingSession.h"
+#include "app/session/VideoOnlyChoice.h"
+#include "graph/RecordingOutput.h"
 #include "settings/HotkeyText.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsSystem.h"
 #include "settings/SettingsText.h"
 #include "tests/native/session/SessionFakes.h"
+#include "tests/native/settings/FakeSettingsSystem.h"
 
 namespace {
 
@@ -43,8 +50,12 @@ protected:
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
         peers.folder = folder;
+        ClearVideoOnlyChoice();
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
+    void TearDown() override {
+        SetSettingsSystem(nullptr);
+        std::filesystem::remove_all(folder);
+    }
 
     void SetLimit(int seconds) {
         Settings.MaxFileTime = seconds;
@@ -311,6 +322,169 @@ TEST_F(SessionTest, SilenceHelperIsStartedAndWaitedFor) {
     const int before = log.Count("shell.StartHidden");
     third.StartSilenceHelper();
     EXPECT_EQ(log.Count("shell.StartHidden"), before);
+}
+
+// The ways a running recording is stopped, each brought about as the user
+// or the tick does it.
+enum class StopBy { Click, Hotkey, TimeLimit, EmptyFile };
+
+struct StopCase {
+    const char* name;
+    StopBy by;
+    std::vector<std::wstring> messages;  // what the stop shows
+    int closes;                          // program exits it asks for
+};
+
+const StopCase kStops[] = {
+    {"Click", StopBy::Click, {}, 0},
+    {"Hotkey", StopBy::Hotkey, {}, 0},
+    {"TimeLimit", StopBy::TimeLimit, {L"Recording Stopped. File time exceeded"}, 0},
+    {"EmptyFile", StopBy::EmptyFile, {L"Recording error (x013). Telvane will close now"}, 1},
+};
+
+void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
+
+// The second parameter: for SecondSourceGone, whether the microphone's name
+// was lost (else its check fails); for StopBlocked, whether a toggle is
+// already under way (else a motion search runs).
+class StopTest : public SessionTest, public ::testing::WithParamInterface<std::tuple<StopCase, bool>> {
+protected:
+    const StopCase& Case() const { return std::get<0>(GetParam()); }
+    bool Variant() const { return std::get<1>(GetParam()); }
+
+    // A 3-second limit for the time limit; a file that grows unless the
+    // empty-file watchdog is to trip.
+    void StartForCase() {
+        if (Case().by == StopBy::TimeLimit) SetLimit(3);
+        StartRecording();
+        if (Case().by != StopBy::EmptyFile) Grow(4096);
+    }
+    // The click itself, or the ticks up to the one that carries the stop out.
+    void Trigger() {
+        switch (Case().by) {
+            case StopBy::Click:
+                session.ToggleRecording();
+                break;
+            case StopBy::Hotkey:
+                ASSERT_EQ(session.OnHotkey(), 10);
+                Tick();
+                break;
+            case StopBy::TimeLimit:
+                for (int i = 0; i < 3; ++i) Tick();
+                break;
+            case StopBy::EmptyFile:
+                for (int i = 0; i < kZeroSizeTickLimit; ++i) Tick();
+                break;
+        }
+    }
+    void ExpectStopped() {
+        EXPECT_FALSE(session.State().Recording);
+        EXPECT_EQ(log.Count("graph.Stop"), 1);
+        EXPECT_EQ(log.Count("peers.CloseProgram"), Case().closes);
+        EXPECT_TRUE(ui.timerRunning);
+        EXPECT_EQ(ui.buttonText, L"RECORD");
+        EXPECT_EQ(platform.messages, Case().messages);
+    }
+};
+
+// "Click_NameLost", "Hotkey_MotionSearch", ...
+auto StopCaseNames(const char* variant, const char* otherwise) {
+    return [variant, otherwise](const ::testing::TestParamInfo<std::tuple<StopCase, bool>>& info) {
+        return std::string(std::get<0>(info.param).name) + "_" + (std::get<1>(info.param) ? variant : otherwise);
+    };
+}
+
+using SecondSourceGone = StopTest;
+using StopBlocked = StopTest;
+
+TEST_P(SecondSourceGone, TheStopStillStops) {
+    // Dual audio with the only microphone unplugged during the recording.
+    Settings.DualAudio = 1;
+    CopyText(Settings.AudioSource1, L"USB Mic");
+    CopyText(Settings.AudioOutput1, L"Capture");
+    StartForCase();
+    if (Variant())
+        Settings.AudioSource1[0] = L'\0';
+    else
+        peers.secondSourceOk = false;
+
+    Trigger();
+    ExpectStopped();
+    EXPECT_EQ(log.Count("peers.OpenAudioSetup"), 0);
+}
+
+TEST_P(StopBlocked, TheTickGoesOnAndTheNextChanceStops) {
+    StartForCase();
+    if (Variant())
+        session.State().ToggleBusy = true;
+    else
+        peers.searching = true;
+
+    Trigger();
+    EXPECT_TRUE(session.State().Recording);
+    EXPECT_TRUE(ui.timerRunning);
+    EXPECT_EQ(log.Count("graph.Stop"), 0);
+    EXPECT_EQ(log.Count("peers.CloseProgram"), 0);
+    EXPECT_TRUE(platform.messages.empty());
+
+    session.State().ToggleBusy = false;
+    peers.searching = false;
+    if (Case().by == StopBy::Click)
+        session.ToggleRecording();
+    else
+        Tick();
+    ExpectStopped();
+}
+
+INSTANTIATE_TEST_SUITE_P(Stops, SecondSourceGone, ::testing::Combine(::testing::ValuesIn(kStops), ::testing::Bool()),
+                         StopCaseNames("NameLost", "CheckFails"));
+INSTANTIATE_TEST_SUITE_P(Stops, StopBlocked, ::testing::Combine(::testing::ValuesIn(kStops), ::testing::Bool()),
+                         StopCaseNames("ToggleUnderWay", "MotionSearch"));
+
+TEST_F(SessionTest, VideoOnlyAnswerHoldsForItsRecordingAndNeverReachesTheSettingsFile) {
+    struct Case {
+        const char* name;
+        int setting;       // "Video Only" as the user set it
+        bool asked;        // each recording's build asks the question
+        const char* line;  // the settings file's line, during the recording and after
+    };
+    const std::vector<Case> cases = {
+        {"NotSet", 0, true, "\r\nVideo Only: 0\r\n"},
+        {"Set", 1, false, "\r\nVideo Only: 1\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeSettingsSystem files;
+        SetSettingsSystem(&files);
+        ASSERT_TRUE(PrepareSettingsFolder());
+        const std::wstring path(TextOf(SettingsPath));
+        Settings.VideoOnly = c.setting;
+        // As the build does with a missing audio device: the question only
+        // when the recording is to have sound, and the user answers Yes.
+        std::vector<bool> asked;
+        graph.duringStart = [&asked] {
+            asked.push_back(!RecordingVideoOnly());
+            if (!RecordingVideoOnly()) ChooseVideoOnlyForThisRecording();
+        };
+        for (int recording = 0; recording < 2; ++recording) {
+            StartRecording();
+            // An option changed while the recording runs writes the file and
+            // reads it back; the recording stays without sound.
+            ASSERT_EQ(WriteSettings(), 1);
+            EXPECT_NE(files.ReadBytes(path).find(c.line), std::string::npos);
+            ASSERT_EQ(ReadSettings(), 1);
+            EXPECT_TRUE(RecordingVideoOnly());
+            Tick();
+            session.ToggleRecording();
+            ASSERT_FALSE(session.State().Recording);
+            EXPECT_TRUE(session.PostStopReport());
+            // The tracking's write once the call window moves again.
+            ASSERT_EQ(WriteSettings(), 1);
+            EXPECT_NE(files.ReadBytes(path).find(c.line), std::string::npos);
+            EXPECT_EQ(Settings.VideoOnly, c.setting);
+        }
+        EXPECT_EQ(asked, std::vector<bool>(2, c.asked));
+    }
 }
 
 TEST(SessionText, ElapsedTimeWrapsAfterADayAndSizesHaveTwoDecimals) {
