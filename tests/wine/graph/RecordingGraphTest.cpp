@@ -33,6 +33,7 @@
 #include "app/services/ShowMessage.h"
 #include "app/session/OutputNaming.h"
 #include "app/session/RecorderSession.h"
+#include "app/session/VideoOnlyChoice.h"
 #include "app/tracking/Tracking.h"
 #include "audio/EndpointRates.h"
 #include "framework/base/ComPtr.h"
@@ -41,6 +42,7 @@
 #include "graph/AsfWriterSetup.h"
 #include "graph/RecordingGraph.h"
 #include "graph/RecordingGraphState.h"
+#include "graph/RecordingOutput.h"
 #include "graph/Win32ProfileSystem.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
@@ -238,6 +240,9 @@ class RecordingGraphTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(m_com.Result()));
+        // The graph is built without a session here: nothing else forgets
+        // the last case's answer to the missing device's question.
+        ClearVideoOnlyChoice();
         {
             std::lock_guard<std::mutex> lock(g_lock);
             g_shown.clear();
@@ -425,7 +430,9 @@ TEST_F(RecordingGraphTest, MissingDeviceAnsweredYesRecordsVideoOnly) {
     ASSERT_EQ(ShownSoFar().size(), 1u);
     EXPECT_EQ(ShownSoFar()[0].text, kMissingDeviceQuestion);
     EXPECT_EQ(ShownSoFar()[0].buttons, static_cast<UINT>(MB_YESNO));
-    EXPECT_EQ(Settings.VideoOnly, 1);
+    // For this recording only: the setting stays as it was.
+    EXPECT_EQ(Settings.VideoOnly, 0);
+    EXPECT_TRUE(RecordingVideoOnly());
     const GraphContents graph = ReadGraph();
     EXPECT_THAT(graph.filters, UnorderedElementsAreArray({std::wstring(kScreenName), std::wstring(L"Mux")}));
     // The profile still has its audio stream; the writer's audio input stays open.
