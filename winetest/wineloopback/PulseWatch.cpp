@@ -174,10 +174,10 @@ public:
 
     // PulseAudio's state, read afresh unless a reading is younger than a
     // poll (an opening asks several times in a row).
-    bool Now(Snapshot& s) {
+    bool Now(Snapshot& s, bool fresh = false) {
         std::lock_guard<std::mutex> lock(m_readLock);
         const DWORD now = ::GetTickCount();
-        if (m_haveRead && now - m_readAt < kPollMs / 2) {
+        if (!fresh && m_haveRead && now - m_readAt < kPollMs / 2) {
             s = m_read;
             return true;
         }
@@ -190,9 +190,11 @@ public:
 
     LostFlag Watch(bool sink, const std::string& name) {
         auto flag = std::make_shared<std::atomic<bool>>(false);
+        // A device loaded a moment ago may be missing from a reading kept
+        // for the callers in a row: absent means absent in a fresh one.
         Snapshot now;
-        const bool known = Now(now);
-        if (known && !(sink ? now.sinks : now.sources).count(name)) *flag = true;
+        auto absent = [&] { return !(sink ? now.sinks : now.sources).count(name); };
+        if (Now(now) && absent() && Now(now, true) && absent()) *flag = true;
         std::lock_guard<std::mutex> lock(m_lock);
         m_watched.push_back({sink, name, flag});
         StartLocked();
@@ -244,7 +246,7 @@ private:
                 continue;
             }
             Snapshot now;
-            if (Now(now)) {
+            if (Now(now, true)) {
                 MarkLost(now);
                 if (haveLast) Notify(last, now);
                 last = std::move(now);
@@ -344,7 +346,8 @@ std::string DeviceOf(const std::wstring& endpointId, bool render, bool wineDefau
 
 bool DefaultSourceIsSpeakersMonitor() {
     Snapshot now;
-    return Watcher::Get().Now(now) && !now.defaultSink.empty() && now.defaultSource == now.defaultSink + ".monitor";
+    auto monitor = [&] { return !now.defaultSink.empty() && now.defaultSource == now.defaultSink + ".monitor"; };
+    return Watcher::Get().Now(now) && monitor() && Watcher::Get().Now(now, true) && monitor();
 }
 
 void SetWineDefaults(const std::wstring& renderId, const std::wstring& captureId) {

@@ -7,7 +7,7 @@
 // Wine starts a Linux program without a process handle and without passing
 // it the standard handles: the shell leaves its output in a file, renamed
 // into place once complete.
-std::string Shell(const std::string& script) {
+std::string RunShell(const std::string& script) {
     static int runs = 0;
     char name[96];
     std::snprintf(name, sizeof name, "/tmp/telvane-pulseshell-%lu-%lu-%d", ::GetCurrentProcessId(),
@@ -48,7 +48,7 @@ void UnloadSink(const char* name) {
                   "pactl unload-module $(pactl list short modules | awk '$2 == \\\"module-null-sink\\\" && $3 == "
                   "\\\"sink_name=%s\\\" { print $1 }')",
                   name);
-    Shell(script);
+    RunShell(script);
 }
 
 void LoadSink(const char* name, const char* description) {
@@ -57,5 +57,5 @@ void LoadSink(const char* name, const char* description) {
                   "pactl load-module module-null-sink sink_name=%s rate=48000 sink_properties=device.description=%s; "
                   "pactl set-default-sink speakers; pactl set-default-source micsink.monitor",
                   name, description);
-    Shell(script);
+    RunShell(script);
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 // Runs a command line of the Linux shell; what it printed.
-std::string Shell(const std::string& script);
+std::string RunShell(const std::string& script);
 // Unloads the null sink `name` (module-rescue-streams moves its streams).
 void UnloadSink(const char* name);
 // Loads the null sink `name` as the platform has it (48000 Hz, `description`)
