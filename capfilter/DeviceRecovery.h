@@ -14,7 +14,7 @@ namespace sonark {
 // Results as WASAPI and the MMDevice API return them.
 constexpr int32_t kDeviceInvalidated = static_cast<int32_t>(0x88890004);     // AUDCLNT_E_DEVICE_INVALIDATED
 constexpr int32_t kDeviceInUse = static_cast<int32_t>(0x8889000A);           // AUDCLNT_E_DEVICE_IN_USE
-constexpr int32_t kEndpointCreateFailed = static_cast<int32_t>(0x88890012);  // AUDCLNT_E_ENDPOINT_CREATE_FAILED
+constexpr int32_t kEndpointCreateFailed = static_cast<int32_t>(0x8889000F);  // AUDCLNT_E_ENDPOINT_CREATE_FAILED
 constexpr int32_t kServiceNotRunning = static_cast<int32_t>(0x88890010);     // AUDCLNT_E_SERVICE_NOT_RUNNING
 constexpr int32_t kResourcesInvalidated = static_cast<int32_t>(0x88890026);  // AUDCLNT_E_RESOURCES_INVALIDATED
 constexpr int32_t kNotFound = static_cast<int32_t>(0x80070490);              // E_NOTFOUND: no such endpoint now

@@ -19,7 +19,8 @@ TEST(DeviceRecovery, ALostDeviceReopensAndAnythingElseEndsTheStream) {
         {0x88890004, EndpointFault::DeviceLost},  // AUDCLNT_E_DEVICE_INVALIDATED
         {0x8889000A, EndpointFault::DeviceLost},  // AUDCLNT_E_DEVICE_IN_USE
         {0x88890010, EndpointFault::DeviceLost},  // AUDCLNT_E_SERVICE_NOT_RUNNING
-        {0x88890012, EndpointFault::DeviceLost},  // AUDCLNT_E_ENDPOINT_CREATE_FAILED: gone while opened
+        {0x8889000F, EndpointFault::DeviceLost},  // AUDCLNT_E_ENDPOINT_CREATE_FAILED: gone while opened
+        {0x88890011, EndpointFault::Fatal},       // AUDCLNT_E_EVENTHANDLE_NOT_EXPECTED
         {0x88890026, EndpointFault::DeviceLost},  // AUDCLNT_E_RESOURCES_INVALIDATED
         {0x80070490, EndpointFault::DeviceLost},  // E_NOTFOUND: no default endpoint now
         {0x80004005, EndpointFault::Fatal},       // E_FAIL
