@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <new>
 
 #include "capfilter/AudioLog.h"
 #include "capfilter/CaptureParams.h"
@@ -14,7 +16,9 @@
 #include "capfilter/SonarkPlatform.h"
 #include "framework/win/Handles.h"
 
+using sonark::ClassifyEndpointResult;
 using sonark::CurrentPlatform;
+using sonark::EndpointFault;
 using sonark::LogAudio;
 using sonark::LogAudioF;
 
@@ -30,7 +34,18 @@ const PROPERTYKEY kDeviceFriendlyName = {{0xa45c254e, 0xdf1c, 0x4efd, {0x80, 0x2
 
 constexpr REFERENCE_TIME kHalfSecond = 5000000;
 constexpr DWORD kPacketPollMs = 4;
-constexpr DWORD kPausedSampleMs = 25;
+// While nothing can go out, the worker looks again this often.
+constexpr DWORD kIdlePollMs = 5;
+// A wait for a packet gives way this often, so that reopenings come on time.
+constexpr DWORD kPacketWaitSliceMs = 100;
+// ProcessPacket: nothing went out, the fill starts over (a device was lost).
+constexpr HRESULT kStartOver = S_FALSE;
+
+// The pin's format from whatever endpoint: the system converts where it
+// can; a system without the conversion flags takes the format as it is.
+constexpr DWORD kConvert = AUDCLNT_STREAMFLAGS_AUTOCONVERTPCM | AUDCLNT_STREAMFLAGS_SRC_DEFAULT_QUALITY;
+
+bool DeviceLost(HRESULT hr) { return ClassifyEndpointResult(hr) == EndpointFault::DeviceLost; }
 
 const char kSampleRateInstructions[] =
     "\r\nWINDOWS 7 / VISTA SAMPLE RATE SETUP\r\n\r\nIn the 'Sound' window click Recording.\r\nClick your "
@@ -56,6 +71,53 @@ void LogFormat(const char* heading, const WAVEFORMATEX& f, const char* tail) {
         heading, f.wFormatTag, f.nChannels, static_cast<int>(f.nSamplesPerSec), f.nBlockAlign,
         static_cast<int>(f.nSamplesPerSec * f.nBlockAlign), f.wBitsPerSample, f.cbSize, tail);
 }
+
+HRESULT InitializeInFormat(IAudioClient* client, DWORD flags, REFERENCE_TIME duration, const WAVEFORMATEX& wfx) {
+    HRESULT hr = client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags | kConvert, duration, 0, &wfx, nullptr);
+    if (hr == E_INVALIDARG) hr = client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, duration, 0, &wfx, nullptr);
+    return hr;
+}
+
+// Hears of the default endpoints changing, on the system's thread, and
+// leaves it to the worker to act.
+class DefaultChangeListener : public IMMNotificationClient {
+public:
+    explicit DefaultChangeListener(std::shared_ptr<CSonarkStream::EndpointChanges> changes)
+        : m_changes(std::move(changes)) {}
+    virtual ~DefaultChangeListener() = default;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (riid != IID_IUnknown && riid != __uuidof(IMMNotificationClient)) {
+            *ppv = nullptr;
+            return E_NOINTERFACE;
+        }
+        *ppv = static_cast<IMMNotificationClient*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++m_refs); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const long left = --m_refs;
+        if (left == 0) delete this;
+        return static_cast<ULONG>(left);
+    }
+    // The speakers are the console's render endpoint, the microphone the
+    // multimedia capture endpoint, as the openings ask for them.
+    HRESULT STDMETHODCALLTYPE OnDefaultDeviceChanged(EDataFlow flow, ERole role, LPCWSTR) override {
+        if (flow == eRender && role == eConsole) m_changes->speakers = true;
+        if (flow == eCapture && role == eMultimedia) m_changes->microphone = true;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR, DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDeviceAdded(LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDeviceRemoved(LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnPropertyValueChanged(LPCWSTR, const PROPERTYKEY) override { return S_OK; }
+
+private:
+    const std::shared_ptr<CSonarkStream::EndpointChanges> m_changes;
+    std::atomic<long> m_refs{1};
+};
 
 void __cdecl OpenSetupBatch(void*) { CurrentPlatform().openShell(L".\\sound.bat"); }
 void __cdecl ShowSetupInstructions(void*) { Message(kSampleRateInstructions); }
@@ -93,7 +155,10 @@ CSonarkStream::CSonarkStream(HRESULT* phr, CSource* filter) : CSourceStream(null
     m_bStarted = false;
 }
 
-CSonarkStream::~CSonarkStream() = default;
+CSonarkStream::~CSonarkStream() {
+    if (m_pNotifyEnumerator && m_pNotifications)
+        m_pNotifyEnumerator->UnregisterEndpointNotificationCallback(m_pNotifications.Get());
+}
 
 // ---- Opening the endpoints --------------------------------------------------
 
@@ -217,6 +282,196 @@ HRESULT CSonarkStream::InitLoopback(bool dualAudio) {
     m_bFirstSampleSent = false;
     m_micCarry.Clear();
     m_remainder.Clear();
+    m_speakersReopen = {};
+    m_micReopen = {};
+    m_gap.End();
+    m_changes->speakers = false;
+    m_changes->microphone = false;
+    ListenForDefaultChanges(m_pEnumerator.Get());
+    return S_OK;
+}
+
+// ---- Lost devices -----------------------------------------------------------
+
+void CSonarkStream::ListenForDefaultChanges(IMMDeviceEnumerator* enumerator) {
+    if (m_pNotifications || !enumerator) return;
+    ComPtr<IMMNotificationClient> listener;
+    listener.Attach(new (std::nothrow) DefaultChangeListener(m_changes));
+    if (!listener || FAILED(enumerator->RegisterEndpointNotificationCallback(listener.Get()))) return;
+    m_pNotifyEnumerator = ComPtr<IMMDeviceEnumerator>(enumerator);
+    m_pNotifications = listener;
+}
+
+void CSonarkStream::LoseSpeakers(const char* why, HRESULT hr, REFERENCE_TIME streamTime) {
+    LogAudioF("Speakers lost (%s, 0x%08lX): reopening the default speakers, silence meanwhile\n", why,
+              static_cast<unsigned long>(hr));
+    m_gap.Begin(m_rtSampleTime, streamTime);
+    m_speakersReopen.Lost(::GetTickCount());
+    m_pCaptureClient = nullptr;
+    m_pAudioClient = nullptr;
+}
+
+void CSonarkStream::LoseMicrophone(const char* why, HRESULT hr) {
+    LogAudioF("Microphone lost (%s, 0x%08lX): the speakers go on alone until one comes\n", why,
+              static_cast<unsigned long>(hr));
+    m_micReopen.Lost(::GetTickCount());
+    m_pCaptureClient1 = nullptr;
+    m_pAudioClient1 = nullptr;
+    m_micCarry.Clear();
+}
+
+namespace {
+
+HRESULT OpenDefaultSpeakers(const WAVEFORMATEX& wfx, REFERENCE_TIME duration, ComPtr<IAudioClient>& client,
+                            ComPtr<IAudioCaptureClient>& capture) {
+    ComPtr<IMMDeviceEnumerator> enumerator;
+    HRESULT hr = CurrentPlatform().createEnumerator(&enumerator);
+    if (FAILED(hr)) return hr;
+    ComPtr<IMMDevice> device;
+    if (FAILED(hr = enumerator->GetDefaultAudioEndpoint(eRender, eConsole, &device))) return hr;
+    if (FAILED(hr = device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, reinterpret_cast<void**>(&client))))
+        return hr;
+    if (FAILED(hr = InitializeInFormat(client.Get(), AUDCLNT_STREAMFLAGS_LOOPBACK, duration, wfx))) return hr;
+    return client->GetService(__uuidof(IAudioCaptureClient), reinterpret_cast<void**>(&capture));
+}
+
+// `format` receives the microphone's format: its own channels at the pin's rate.
+HRESULT OpenDefaultMicrophone(DWORD rate, REFERENCE_TIME duration, ComPtr<IAudioClient>& client,
+                              ComPtr<IAudioCaptureClient>& capture, WAVEFORMATEX& format) {
+    ComPtr<IMMDeviceEnumerator> enumerator;
+    HRESULT hr = CurrentPlatform().createEnumerator(&enumerator);
+    if (FAILED(hr)) return hr;
+    ComPtr<IMMDevice> device;
+    if (FAILED(hr = enumerator->GetDefaultAudioEndpoint(eCapture, eMultimedia, &device))) return hr;
+    if (FAILED(hr = device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, reinterpret_cast<void**>(&client))))
+        return hr;
+    win::CoTaskMemPtr<WAVEFORMATEX> mix;
+    if (FAILED(hr = client->GetMixFormat(mix.Put()))) return hr;
+    if (!mix) return E_FAIL;
+    FillPcmFormat(format, mix->nChannels < 2 ? 1 : 2, rate);
+    if (FAILED(hr = InitializeInFormat(client.Get(), 0, duration, format))) return hr;
+    return client->GetService(__uuidof(IAudioCaptureClient), reinterpret_cast<void**>(&capture));
+}
+
+}  // namespace
+
+// What the opening thread hands over; its lock guards the rest.
+struct CSonarkStream::Opening {
+    bool speakers = true;
+    WAVEFORMATEX wfx{};
+    REFERENCE_TIME duration = 0;
+    HMODULE module = nullptr;  // keeps the library loaded while the thread runs
+
+    std::mutex lock;
+    bool done = false;
+    HRESULT hr = E_PENDING;
+    ComPtr<IAudioClient> client;
+    ComPtr<IAudioCaptureClient> capture;
+    WAVEFORMATEX format{};
+
+    static DWORD WINAPI Run(void* param) {
+        auto* held = static_cast<std::shared_ptr<Opening>*>(param);
+        std::shared_ptr<Opening> self = std::move(*held);
+        delete held;
+        const HMODULE module = self->module;
+        {
+            win::ScopedComApartment com(COINIT_MULTITHREADED);
+            ComPtr<IAudioClient> client;
+            ComPtr<IAudioCaptureClient> capture;
+            WAVEFORMATEX format = self->wfx;
+            const HRESULT hr = self->speakers ? OpenDefaultSpeakers(self->wfx, self->duration, client, capture)
+                                              : OpenDefaultMicrophone(self->wfx.nSamplesPerSec, self->duration, client,
+                                                                      capture, format);
+            std::lock_guard<std::mutex> guard(self->lock);
+            self->hr = hr;
+            if (SUCCEEDED(hr)) {
+                self->client = client;
+                self->capture = capture;
+                self->format = format;
+            }
+            self->done = true;
+        }
+        self.reset();
+        if (module) ::FreeLibraryAndExitThread(module, 0);
+        return 0;
+    }
+};
+
+std::shared_ptr<CSonarkStream::Opening> CSonarkStream::StartOpening(bool speakers) {
+    auto opening = std::make_shared<Opening>();
+    opening->speakers = speakers;
+    opening->wfx = m_wfx;
+    opening->duration = m_hnsRequestedDuration;
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&kSampleRateInstructions),
+                         &opening->module);
+    auto* param = new (std::nothrow) std::shared_ptr<Opening>(opening);
+    HANDLE thread = param ? ::CreateThread(nullptr, 0, &Opening::Run, param, 0, nullptr) : nullptr;
+    if (!thread) {
+        delete param;
+        if (opening->module) ::FreeLibrary(opening->module);
+        std::lock_guard<std::mutex> guard(opening->lock);
+        opening->hr = E_OUTOFMEMORY;
+        opening->done = true;
+        return opening;
+    }
+    ::CloseHandle(thread);
+    return opening;
+}
+
+HRESULT CSonarkStream::TakeOpening(bool speakers, DWORD now) {
+    std::shared_ptr<Opening>& opening = speakers ? m_speakersOpening : m_micOpening;
+    sonark::ReopenSchedule& schedule = speakers ? m_speakersReopen : m_micReopen;
+    ComPtr<IAudioClient> client;
+    ComPtr<IAudioCaptureClient> capture;
+    WAVEFORMATEX format{};
+    HRESULT hr;
+    {
+        std::lock_guard<std::mutex> guard(opening->lock);
+        if (!opening->done) return S_OK;
+        hr = opening->hr;
+        client = opening->client;
+        capture = opening->capture;
+        format = opening->format;
+    }
+    opening.reset();
+    // A change or a loss while it opened asks for another opening.
+    if (!schedule.Pending()) return S_OK;
+    if (SUCCEEDED(hr) && m_bStarted) hr = client->Start();
+    const char* flow = speakers ? "Speakers" : "Microphone";
+    if (DeviceLost(hr)) {
+        schedule.Failed(now);
+        return S_OK;
+    }
+    if (FAILED(hr)) {
+        LogAudioF("Cannot reopen the %s (0x%08lX)\n", speakers ? "speakers" : "microphone",
+                  static_cast<unsigned long>(hr));
+        return hr;
+    }
+    if (speakers) {
+        // The silence goes on until the new endpoint's first packet: a
+        // fresh device may take a while to deliver.
+        m_pAudioClient = client;
+        m_pCaptureClient = capture;
+    } else {
+        m_pAudioClient1 = client;
+        m_pCaptureClient1 = capture;
+        m_bMonoMic = format.nChannels < 2;
+        m_micBlockAlign = format.nBlockAlign;
+        m_micCarry.Configure(format.nAvgBytesPerSec, static_cast<size_t>(m_micBlockAlign));
+    }
+    LogAudioF("%s reopened after %u ms\n", flow, static_cast<unsigned>(schedule.Reopened(now)));
+    return S_OK;
+}
+
+HRESULT CSonarkStream::FollowDevices(bool dualAudio, REFERENCE_TIME streamTime) {
+    if (m_changes->speakers.exchange(false)) LoseSpeakers("the default speakers changed", S_OK, streamTime);
+    if (m_changes->microphone.exchange(false) && dualAudio) LoseMicrophone("the default microphone changed", S_OK);
+    const DWORD now = ::GetTickCount();
+    if (!m_speakersOpening && m_speakersReopen.Due(now)) m_speakersOpening = StartOpening(true);
+    if (dualAudio && !m_micOpening && m_micReopen.Due(now)) m_micOpening = StartOpening(false);
+    HRESULT hr = S_OK;
+    if (m_speakersOpening && FAILED(hr = TakeOpening(true, now))) return hr;
+    if (m_micOpening && FAILED(hr = TakeOpening(false, now))) return hr;
     return S_OK;
 }
 
@@ -306,10 +561,25 @@ HRESULT CSonarkStream::EmptySample(IMediaSample* sample, DWORD waitMs) {
     return S_OK;
 }
 
+DWORD CSonarkStream::NothingToSendMs(REFERENCE_TIME streamTime) {
+    // Before the start time: no later than it comes.
+    if (streamTime < 0 && -streamTime < REFERENCE_TIME{kIdlePollMs} * 10000)
+        return static_cast<DWORD>((-streamTime + 9999) / 10000);
+    return kIdlePollMs;
+}
+
 const char* CSonarkStream::StopStartedClients(bool micOn) {
     if (!m_bStarted || !m_bFirstSampleSent) return nullptr;
-    if (FAILED(m_pAudioClient->Stop())) return "Error - Cannot stop the audio client";
-    if (micOn && FAILED(m_pAudioClient1->Stop())) return "Error - Cannot stop the audio 2 client";
+    // A lost endpoint has nothing left to stop; its replacement is opened
+    // stopped while the stream is.
+    if (m_pAudioClient) {
+        HRESULT hr = m_pAudioClient->Stop();
+        if (FAILED(hr) && !DeviceLost(hr)) return "Error - Cannot stop the audio client";
+    }
+    if (micOn && m_pAudioClient1) {
+        HRESULT hr = m_pAudioClient1->Stop();
+        if (FAILED(hr) && !DeviceLost(hr)) return "Error - Cannot stop the audio 2 client";
+    }
     m_bStarted = false;
     return nullptr;
 }
@@ -331,14 +601,25 @@ HRESULT CSonarkStream::FollowFilterState(bool dualAudio, REFERENCE_TIME streamTi
     // what the endpoints capture before it would be stamped from 0 and lead
     // the picture by that much, so they start when it comes.
     if (!m_bStarted && state == State_Running && streamTime >= 0) {
-        if (!m_pAudioClient) return E_UNEXPECTED;
-        if (FAILED(m_pAudioClient->Start()) && FAILED(m_pAudioClient->Start())) {
-            Message("Error - Cannot start the audio client");
-            return E_FAIL;
+        if (!m_pAudioClient && !m_speakersReopen.Pending()) return E_UNEXPECTED;
+        if (m_pAudioClient) {
+            HRESULT hr = m_pAudioClient->Start();
+            if (FAILED(hr)) hr = m_pAudioClient->Start();
+            if (DeviceLost(hr)) {
+                LoseSpeakers("start", hr, streamTime);
+            } else if (FAILED(hr)) {
+                Message("Error - Cannot start the audio client");
+                return E_FAIL;
+            }
         }
-        if (micOn && FAILED(m_pAudioClient1->Start())) {
-            Message("Error - Cannot start second audio client");
-            return E_FAIL;
+        if (micOn) {
+            HRESULT hr = m_pAudioClient1->Start();
+            if (DeviceLost(hr)) {
+                LoseMicrophone("start", hr);
+            } else if (FAILED(hr)) {
+                Message("Error - Cannot start second audio client");
+                return E_FAIL;
+            }
         }
         m_bStarted = true;
         if (!m_bFirstSampleSent) m_nPacketCount = 0;
@@ -352,90 +633,166 @@ HRESULT CSonarkStream::FillBuffer(IMediaSample* sample) {
     if (!sample || !m_pSourceFilter) return E_POINTER;
     const bool dualAudio = params.dualAudio != 0;
 
-    BYTE* buffer = nullptr;
-    REFERENCE_TIME streamTime = 0;
-    bool started = false;
-    ComPtr<IAudioCaptureClient> speakers;
-    ComPtr<IAudioCaptureClient> mic;
-    {
+    // Nothing goes out without its time: before the start time and while
+    // paused the worker waits here (the framework's next command, a stop,
+    // ends the wait), and while the speakers are gone it sends silence as
+    // the stream time advances.
+    for (;;) {
+        BYTE* buffer = nullptr;
+        REFERENCE_TIME streamTime = 0;
+        bool sending = false;
+        ComPtr<IAudioCaptureClient> speakers;
+        ComPtr<IAudioCaptureClient> mic;
+        {
+            if (!LockForStreaming()) return EmptySample(sample, 0);
+            ScopedUnlock unlock(m_pLock);
+            if (FAILED(m_pSourceFilter->StreamTime(streamTime))) streamTime = 0;
+            HRESULT hr = FollowFilterState(dualAudio, streamTime);
+            if (FAILED(hr)) return hr;
+            if (m_bStarted && FAILED(hr = FollowDevices(dualAudio, streamTime))) return hr;
+            if (FAILED(sample->GetPointer(&buffer))) return S_OK;
+            if (dualAudio) mic = m_pCaptureClient1;
+            const long size = sample->GetSize();
+            const size_t capacity = size > 0 ? static_cast<size_t>(size) : 0;
+            if (m_bStarted && !m_remainder.Empty()) {
+                // What the last packet could not fit goes first.
+                size_t n = m_remainder.TakeInto(buffer, capacity, static_cast<size_t>(m_speakersBlockAlign));
+                sample->SetActualDataLength(static_cast<long>(n));
+                return StampSample(sample, streamTime, params.timingMode);
+            }
+            if (m_bStarted && m_speakersReopen.Pending()) {
+                const size_t due = m_gap.DueBytes(m_rtSampleTime, streamTime, m_wfx.nAvgBytesPerSec,
+                                                  static_cast<size_t>(m_speakersBlockAlign), capacity);
+                if (due) return GapSample(sample, buffer, due, streamTime, params.timingMode, mic.Get());
+            } else if (m_bStarted && m_gap.Active()) {
+                // Reopened: silence until the new endpoint delivers.
+                UINT32 next = 0;
+                if (m_pCaptureClient && SUCCEEDED(m_pCaptureClient->GetNextPacketSize(&next)) && next) {
+                    m_gap.End();
+                    speakers = m_pCaptureClient;
+                    sending = true;
+                } else if (const size_t due = m_gap.DueBytes(m_rtSampleTime, streamTime, m_wfx.nAvgBytesPerSec,
+                                                             static_cast<size_t>(m_speakersBlockAlign), capacity)) {
+                    return GapSample(sample, buffer, due, streamTime, params.timingMode, mic.Get());
+                }
+            } else if (m_bStarted) {
+                speakers = m_pCaptureClient;
+                sending = true;
+            }
+        }
+        if (!sending) {
+            if (StopRequested()) return EmptySample(sample, 0);
+            ::Sleep(NothingToSendMs(streamTime));
+            continue;
+        }
+        if (!speakers) return E_UNEXPECTED;
+
+        // The wait for a packet holds no lock and gives way to a stop or a
+        // pause: with nothing rendering to the speakers, no packet may ever
+        // come. It also gives way now and then, for the reopenings.
+        UINT32 packetLength = 0;
+        UINT32 micPacketLength = 0;
+        bool startOver = false;
+        const DWORD waitFrom = ::GetTickCount();
+        for (;;) {
+            HRESULT hr = speakers->GetNextPacketSize(&packetLength);
+            if (FAILED(hr)) {
+                if (!DeviceLost(hr)) {
+                    Message("Error - Cannot get audio packet size");
+                    return E_FAIL;
+                }
+                if (!LockForStreaming()) return EmptySample(sample, 0);
+                ScopedUnlock unlock(m_pLock);
+                if (m_pCaptureClient.Get() == speakers.Get()) LoseSpeakers("packet size", hr, streamTime);
+                startOver = true;
+                break;
+            }
+            if (mic && FAILED(hr = mic->GetNextPacketSize(&micPacketLength))) {
+                if (!DeviceLost(hr)) {
+                    Message("Error - Cannot get audio 2 packet size");
+                    return E_FAIL;
+                }
+                if (!LockForStreaming()) return EmptySample(sample, 0);
+                ScopedUnlock unlock(m_pLock);
+                if (m_pCaptureClient1.Get() == mic.Get()) LoseMicrophone("packet size", hr);
+                mic = nullptr;
+            }
+            if (packetLength != 0) break;
+            if (StopRequested()) return EmptySample(sample, 0);
+            if (m_pSourceFilter->State() != State_Running || m_changes->speakers || m_changes->microphone ||
+                ::GetTickCount() - waitFrom >= kPacketWaitSliceMs) {
+                startOver = true;
+                break;
+            }
+            ::Sleep(kPacketPollMs);
+        }
+        if (startOver) continue;
+
         if (!LockForStreaming()) return EmptySample(sample, 0);
         ScopedUnlock unlock(m_pLock);
-        if (FAILED(m_pSourceFilter->StreamTime(streamTime))) streamTime = 0;
-        HRESULT hr = FollowFilterState(dualAudio, streamTime);
-        if (FAILED(hr)) return hr;
-        if (FAILED(sample->GetPointer(&buffer))) return S_OK;
-        started = m_bStarted;
-        if (started && !m_remainder.Empty()) {
-            // What the last packet could not fit goes first.
-            long size = sample->GetSize();
-            size_t n = m_remainder.TakeInto(buffer, size > 0 ? static_cast<size_t>(size) : 0,
-                                            static_cast<size_t>(m_speakersBlockAlign));
-            sample->SetActualDataLength(static_cast<long>(n));
-            return StampSample(sample, streamTime, params.timingMode);
-        }
-        speakers = m_pCaptureClient;
-        if (dualAudio) mic = m_pCaptureClient1;
+        m_packetLength = packetLength;
+        m_micPacketLength = micPacketLength;
+        HRESULT hr = ProcessPacket(sample, buffer, streamTime, dualAudio, params.timingMode, speakers.Get(), mic.Get());
+        if (hr == kStartOver) continue;
+        if (SUCCEEDED(hr) && m_pSourceFilter->State() != State_Running) hr = FollowFilterState(dualAudio, streamTime);
+        return hr;
     }
-    if (!started) {
-        // Waiting for the start time: no later than it comes.
-        const REFERENCE_TIME untilStart = -streamTime;
-        DWORD waitMs = kPausedSampleMs;
-        if (untilStart > 0 && untilStart < REFERENCE_TIME{kPausedSampleMs} * 10000)
-            waitMs = static_cast<DWORD>((untilStart + 9999) / 10000);
-        return EmptySample(sample, waitMs);
-    }
-    if (!speakers) return E_UNEXPECTED;
-
-    // The wait for a packet holds no lock and gives way to a stop or pause:
-    // with nothing rendering to the speakers, no packet may ever come.
-    UINT32 packetLength = 0;
-    UINT32 micPacketLength = 0;
-    for (;;) {
-        if (FAILED(speakers->GetNextPacketSize(&packetLength))) {
-            Message("Error - Cannot get audio packet size");
-            return E_FAIL;
-        }
-        if (mic && FAILED(mic->GetNextPacketSize(&micPacketLength))) {
-            Message("Error - Cannot get audio 2 packet size");
-            return E_FAIL;
-        }
-        if (packetLength != 0) break;
-        if (StopRequested()) return EmptySample(sample, 0);
-        if (m_pSourceFilter->State() != State_Running) return PausedSample(sample, dualAudio);
-        ::Sleep(kPacketPollMs);
-    }
-
-    if (!LockForStreaming()) return EmptySample(sample, 0);
-    ScopedUnlock unlock(m_pLock);
-    m_packetLength = packetLength;
-    m_micPacketLength = micPacketLength;
-    HRESULT hr = ProcessPacket(sample, buffer, streamTime, dualAudio, params.timingMode, speakers.Get(), mic.Get());
-    if (SUCCEEDED(hr) && m_pSourceFilter->State() != State_Running) hr = FollowFilterState(dualAudio, streamTime);
-    return hr;
 }
 
-HRESULT CSonarkStream::PausedSample(IMediaSample* sample, bool dualAudio) {
-    {
-        if (!LockForStreaming()) return EmptySample(sample, 0);
-        ScopedUnlock unlock(m_pLock);
-        HRESULT hr = FollowFilterState(dualAudio, 0);
-        if (FAILED(hr)) return hr;
+HRESULT CSonarkStream::GapSample(IMediaSample* sample, BYTE* buffer, size_t bytes, REFERENCE_TIME streamTime,
+                                 int timingMode, IAudioCaptureClient* mic) {
+    std::memset(buffer, 0, bytes);
+    if (mic) {
+        BYTE* data = nullptr;
+        UINT32 frames = 0;
+        DWORD flags = 0;
+        HRESULT hr = mic->GetBuffer(&data, &frames, &flags, nullptr, nullptr);
+        if (DeviceLost(hr)) {
+            LoseMicrophone("data", hr);
+        } else if (FAILED(hr)) {
+            Message("Error - Cannot get audio 2 data");
+            return E_FAIL;
+        } else {
+            if (hr == AUDCLNT_S_BUFFER_EMPTY) frames = 0;
+            // The local party goes on over the silence, past the settling.
+            if (m_nPacketCount > 2 && streamTime > kHalfSecond)
+                m_micCarry.MixInto(buffer, bytes, data, static_cast<size_t>(m_micBlockAlign) * frames, m_bMonoMic);
+            hr = mic->ReleaseBuffer(frames);
+            if (DeviceLost(hr)) {
+                LoseMicrophone("release", hr);
+            } else if (FAILED(hr)) {
+                Message("Error - Cannot release audio buffer 2");
+                return E_FAIL;
+            }
+        }
     }
-    return EmptySample(sample, kPausedSampleMs);
+    sample->SetActualDataLength(static_cast<long>(bytes));
+    HRESULT hr = StampSample(sample, streamTime, timingMode);
+    if (SUCCEEDED(hr)) ++m_nPacketCount;
+    return hr;
 }
 
 HRESULT CSonarkStream::ProcessPacket(IMediaSample* sample, BYTE* buffer, REFERENCE_TIME streamTime, bool dualAudio,
                                      int timingMode, IAudioCaptureClient* speakers, IAudioCaptureClient* mic) {
-    if (FAILED(speakers->GetBuffer(&m_pData, &m_framesAvailable, &m_flags, nullptr, nullptr))) {
+    HRESULT hr = speakers->GetBuffer(&m_pData, &m_framesAvailable, &m_flags, nullptr, nullptr);
+    if (DeviceLost(hr)) {
+        if (m_pCaptureClient.Get() == speakers) LoseSpeakers("data", hr, streamTime);
+        return kStartOver;
+    }
+    if (FAILED(hr)) {
         Message("Error - Cannot get audio data");
         return E_FAIL;
     }
-    const bool micOn = dualAudio && mic;
+    bool micOn = dualAudio && mic;
     m_pMicData = nullptr;
     m_micFrames = 0;
     if (micOn) {
-        HRESULT hr = mic->GetBuffer(&m_pMicData, &m_micFrames, &m_flags, nullptr, nullptr);
-        if (FAILED(hr)) {
+        hr = mic->GetBuffer(&m_pMicData, &m_micFrames, &m_flags, nullptr, nullptr);
+        if (DeviceLost(hr)) {
+            if (m_pCaptureClient1.Get() == mic) LoseMicrophone("data", hr);
+            micOn = false;
+            m_micFrames = 0;
+        } else if (FAILED(hr)) {
             Message("Error - Cannot get audio 2 data");
             return E_FAIL;
         }
@@ -454,17 +811,26 @@ HRESULT CSonarkStream::ProcessPacket(IMediaSample* sample, BYTE* buffer, REFEREN
                                  static_cast<size_t>(m_speakersBlockAlign));
     sample->SetActualDataLength(static_cast<long>(n));
 
-    HRESULT hr = StampSample(sample, streamTime, timingMode);
+    hr = StampSample(sample, streamTime, timingMode);
     if (FAILED(hr)) return hr;
 
-    if (FAILED(speakers->ReleaseBuffer(m_framesAvailable))) {
+    // What was read goes out; a device lost meanwhile is reopened next time.
+    hr = speakers->ReleaseBuffer(m_framesAvailable);
+    if (DeviceLost(hr)) {
+        if (m_pCaptureClient.Get() == speakers) LoseSpeakers("release", hr, streamTime);
+    } else if (FAILED(hr)) {
         Message("Error - Cannot release audio buffer");
         return E_FAIL;
     }
     // The whole microphone packet goes back: what was not mixed is carried.
-    if (micOn && FAILED(mic->ReleaseBuffer(m_micFrames))) {
-        Message("Error - Cannot release audio buffer 2");
-        return E_FAIL;
+    if (micOn) {
+        hr = mic->ReleaseBuffer(m_micFrames);
+        if (DeviceLost(hr)) {
+            if (m_pCaptureClient1.Get() == mic) LoseMicrophone("release", hr);
+        } else if (FAILED(hr)) {
+            Message("Error - Cannot release audio buffer 2");
+            return E_FAIL;
+        }
     }
     ++m_nPacketCount;
     return S_OK;

@@ -11,6 +11,15 @@
 // thread) and never holds it while it waits for a packet; it works on
 // counted copies of the capture services, so an opening on the graph's
 // thread can replace them at any time.
+//
+// Lost devices: an endpoint that goes away (AUDCLNT_E_DEVICE_INVALIDATED)
+// or stops being the default (IMMNotificationClient) is replaced by the
+// flow's current default endpoint, opened in the pin's format, at once and
+// then every 500 ms while there is none. Meanwhile the speakers' place is
+// taken by silence that keeps the time line with the stream clock, and a
+// missing microphone leaves the speakers' sound alone in the mix. The log
+// gets a line for each; only a failure that no reopening cures ends the
+// stream.
 
 #include <windows.h>
 // strmif.h before the audio headers: ks.h, which they pull in, then leaves
@@ -20,6 +29,10 @@
 #include <audioclient.h>
 #include <mmdeviceapi.h>
 
+#include <atomic>
+#include <memory>
+
+#include "capfilter/DeviceRecovery.h"
 #include "capfilter/MicCarry.h"
 #include "capfilter/OutputRemainder.h"
 #include "framework/base/ComPtr.h"
@@ -44,6 +57,11 @@ public:
     // For tests and diagnostics.
     uint64_t DroppedMicrophoneBytes() const { return m_micCarry.DroppedBytes(); }
     const WAVEFORMATEX& OutputFormat() const { return m_wfx; }
+    // Default endpoint changes as the notification client records them.
+    struct EndpointChanges {
+        std::atomic<bool> speakers{false};
+        std::atomic<bool> microphone{false};
+    };
     bool MonoMicrophone() const { return m_bMonoMic; }
 
 private:
@@ -60,13 +78,30 @@ private:
     // Stops the clients started for a sent sample; the message of a failed
     // stop, which leaves them marked started, or null.
     const char* StopStartedClients(bool micOn);
-    // The empty sample of a pause, sent with the clients stopped: a writer
-    // that holds what it receives while paused (as renderers do) keeps this
-    // thread until the graph runs again, and a client left started
-    // meanwhile would hand out what it captured during the pause.
-    HRESULT PausedSample(IMediaSample* sample, bool dualAudio);
-    // An empty, untimed sample: what goes out while there is nothing to send.
+    // An empty, untimed sample: what a stop request gets, to a downstream
+    // already stopped.
     HRESULT EmptySample(IMediaSample* sample, DWORD waitMs);
+    // How long to wait while nothing can go out yet: up to the start time,
+    // or a poll's length.
+    static DWORD NothingToSendMs(REFERENCE_TIME streamTime);
+
+    // Device faults, under the state lock.
+    void ListenForDefaultChanges(IMMDeviceEnumerator* enumerator);
+    void LoseSpeakers(const char* why, HRESULT hr, REFERENCE_TIME streamTime);
+    void LoseMicrophone(const char* why, HRESULT hr);
+    // Takes in default changes and reopens the flows whose turn has come; a
+    // failure code only for what no reopening cures.
+    HRESULT FollowDevices(bool dualAudio, REFERENCE_TIME streamTime);
+    // The opening of a flow's default endpoint runs on a thread of its own:
+    // an endpoint may take seconds to come up, and the speakers' packets
+    // (or the silence for them) must go on meanwhile.
+    struct Opening;
+    std::shared_ptr<Opening> StartOpening(bool speakers);
+    // The result of a finished opening, taken over as the flow's clients.
+    HRESULT TakeOpening(bool speakers, DWORD now);
+    // Silence for the speakers while they are gone, with the microphone mixed in.
+    HRESULT GapSample(IMediaSample* sample, BYTE* buffer, size_t bytes, REFERENCE_TIME streamTime, int timingMode,
+                      IAudioCaptureClient* mic);
     HRESULT ProcessPacket(IMediaSample* sample, BYTE* buffer, REFERENCE_TIME streamTime, bool dualAudio, int timingMode,
                           IAudioCaptureClient* speakers, IAudioCaptureClient* mic);
     // Steps shared by a packet and a remainder: times, flags.
@@ -101,4 +136,13 @@ private:
     int m_nPacketCount = 0;
     sonark::MicCarry m_micCarry;
     sonark::OutputRemainder m_remainder;
+
+    std::shared_ptr<EndpointChanges> m_changes = std::make_shared<EndpointChanges>();
+    ComPtr<IMMDeviceEnumerator> m_pNotifyEnumerator;
+    ComPtr<IMMNotificationClient> m_pNotifications;
+    std::shared_ptr<Opening> m_speakersOpening;
+    std::shared_ptr<Opening> m_micOpening;
+    sonark::ReopenSchedule m_speakersReopen;
+    sonark::ReopenSchedule m_micReopen;
+    sonark::GapFill m_gap;
 };

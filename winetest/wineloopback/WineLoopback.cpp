@@ -38,6 +38,14 @@
 // handed out here (the loopback ones and those of capture endpoints, the
 // microphone) passes only what was captured while it was started
 // (CaptureRun.h).
+//
+// Wine 8 never invalidates a client whose PulseAudio device was unloaded
+// (PulseAudio moves the stream elsewhere and Wine carries on) and never
+// tells a notification client of a device or default change made in
+// PulseAudio. The clients handed out here watch the device they run on and
+// answer AUDCLNT_E_DEVICE_INVALIDATED once it is gone, and registered
+// notification clients hear of the removals, additions and default changes
+// that PulseAudio made (PulseWatch.h), as Windows tells them.
 
 #include <windows.h>
 
@@ -58,6 +66,7 @@
 #include "framework/dshow/Registration.h"
 #include "framework/win/Handles.h"
 #include "winetest/wineloopback/CaptureRun.h"
+#include "winetest/wineloopback/PulseWatch.h"
 #include "winetest/wineloopback/RenderStreams.h"
 
 namespace {
@@ -177,6 +186,14 @@ std::wstring MonitoredSink(const std::wstring& source, const std::wstring& endpo
     return source.compare(0, prefix.size(), prefix) == 0 ? source.substr(prefix.size()) : endpointSink;
 }
 
+bool IsLost(const pulse_watch::LostFlag& lost) { return lost && lost->load(); }
+
+// The watch of the device a client is about to run on; none when it cannot
+// be told.
+pulse_watch::LostFlag Bind(bool sink, const std::string& device) {
+    return device.empty() ? nullptr : pulse_watch::Watch(sink, device);
+}
+
 // The capture service of a capture stream: Wine's own, passing only the
 // packets captured while the caller's stream was started (CaptureRun.h)
 // and, for a loopback stream, while a render stream on the monitored sink
@@ -184,12 +201,14 @@ std::wstring MonitoredSink(const std::wstring& source, const std::wstring& endpo
 class GatedCaptureClient : public Object<IAudioCaptureClient> {
 public:
     // An empty sink: not a loopback stream.
-    GatedCaptureClient(IAudioCaptureClient* inner, std::wstring sink, std::shared_ptr<capture_run::CaptureRun> run)
-        : m_inner(inner), m_sink(std::move(sink)), m_run(std::move(run)) {}
+    GatedCaptureClient(IAudioCaptureClient* inner, std::wstring sink, std::shared_ptr<capture_run::CaptureRun> run,
+                       pulse_watch::LostFlag lost)
+        : m_inner(inner), m_sink(std::move(sink)), m_run(std::move(run)), m_lost(std::move(lost)) {}
 
     HRESULT STDMETHODCALLTYPE GetBuffer(BYTE** data, UINT32* frames, DWORD* flags, UINT64* devicePosition,
                                         UINT64* qpcPosition) override {
         if (!data || !frames || !flags) return E_POINTER;
+        if (IsLost(m_lost)) return AUDCLNT_E_DEVICE_INVALIDATED;
         std::lock_guard<std::mutex> lock(m_lock);
         if (m_holding) return AUDCLNT_E_OUT_OF_ORDER;
         HRESULT hr = NextRendered(data, frames, flags, devicePosition, qpcPosition);
@@ -197,6 +216,7 @@ public:
         return hr;
     }
     HRESULT STDMETHODCALLTYPE ReleaseBuffer(UINT32 frames) override {
+        if (IsLost(m_lost)) return AUDCLNT_E_DEVICE_INVALIDATED;
         std::lock_guard<std::mutex> lock(m_lock);
         if (!m_holding) return frames == 0 ? S_OK : AUDCLNT_E_OUT_OF_ORDER;
         HRESULT hr = m_inner->ReleaseBuffer(frames);
@@ -205,6 +225,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetNextPacketSize(UINT32* frames) override {
         if (!frames) return E_POINTER;
+        if (IsLost(m_lost)) return AUDCLNT_E_DEVICE_INVALIDATED;
         std::lock_guard<std::mutex> lock(m_lock);
         if (m_holding) return m_inner->GetNextPacketSize(frames);
         BYTE* data = nullptr;
@@ -250,8 +271,9 @@ private:
     ComPtr<IAudioCaptureClient> m_inner;
     const std::wstring m_sink;
     const std::shared_ptr<capture_run::CaptureRun> m_run;
-    std::mutex m_lock;       // one caller at a time between a peek and its release
-    bool m_holding = false;  // the caller has a packet out; under m_lock
+    const pulse_watch::LostFlag m_lost;  // the device the stream runs on is gone
+    std::mutex m_lock;                   // one caller at a time between a peek and its release
+    bool m_holding = false;              // the caller has a packet out; under m_lock
 };
 
 // The audio client of a render endpoint: itself until a loopback
@@ -260,8 +282,13 @@ private:
 // into.
 class LoopbackClient : public Object<IAudioClient> {
 public:
-    LoopbackClient(IAudioClient* render, IMMDeviceEnumerator* enumerator, std::wstring sink)
-        : m_render(render), m_enumerator(enumerator), m_sink(std::move(sink)) {}
+    LoopbackClient(IAudioClient* render, IMMDeviceEnumerator* enumerator, std::wstring sink, std::wstring endpointId,
+                   bool wineDefault)
+        : m_render(render),
+          m_enumerator(enumerator),
+          m_sink(std::move(sink)),
+          m_endpointId(std::move(endpointId)),
+          m_wineDefault(wineDefault) {}
     ~LoopbackClient() override {
         // Wine's stream ends with its last reference: so does its count.
         if (m_counted.exchange(false)) render_streams::Stopped(m_sink);
@@ -270,13 +297,21 @@ public:
     HRESULT STDMETHODCALLTYPE Initialize(AUDCLNT_SHAREMODE mode, DWORD flags, REFERENCE_TIME duration,
                                          REFERENCE_TIME periodicity, const WAVEFORMATEX* format,
                                          LPCGUID session) override {
-        if (!(flags & AUDCLNT_STREAMFLAGS_LOOPBACK))
-            return m_render->Initialize(mode, flags, duration, periodicity, format, session);
+        if (!(flags & AUDCLNT_STREAMFLAGS_LOOPBACK)) {
+            auto lost = Bind(true, pulse_watch::DeviceOf(m_endpointId, true, m_wineDefault));
+            if (IsLost(lost)) return AUDCLNT_E_DEVICE_INVALIDATED;
+            HRESULT hr = m_render->Initialize(mode, flags, duration, periodicity, format, session);
+            if (SUCCEEDED(hr)) m_lost = lost;
+            return hr;
+        }
         if (m_capture) return AUDCLNT_E_ALREADY_INITIALIZED;
         const std::wstring sourceName = LoopbackSourceName();
         ComPtr<IMMDevice> source;
         HRESULT hr = FindCaptureEndpoint(m_enumerator.Get(), sourceName, &source);
         if (FAILED(hr)) return AUDCLNT_E_DEVICE_INVALIDATED;
+        // The loopback stream lives as long as the monitor it reads.
+        auto lost = Bind(false, pulse_watch::DeviceOf(EndpointId(source.Get()), false, false));
+        if (IsLost(lost)) return AUDCLNT_E_DEVICE_INVALIDATED;
         ComPtr<IAudioClient> capture;
         hr = source->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, reinterpret_cast<void**>(&capture));
         if (FAILED(hr)) return hr;
@@ -285,6 +320,7 @@ public:
         m_monitoredSink = MonitoredSink(sourceName, m_sink);
         m_run = std::make_shared<capture_run::CaptureRun>();
         m_capture = capture;
+        m_lost = lost;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetBufferSize(UINT32* frames) override { return Active()->GetBufferSize(frames); }
@@ -292,6 +328,7 @@ public:
         return Active()->GetStreamLatency(latency);
     }
     HRESULT STDMETHODCALLTYPE GetCurrentPadding(UINT32* padding) override {
+        if (IsLost(m_lost)) return AUDCLNT_E_DEVICE_INVALIDATED;
         return Active()->GetCurrentPadding(padding);
     }
     HRESULT STDMETHODCALLTYPE IsFormatSupported(AUDCLNT_SHAREMODE mode, const WAVEFORMATEX* format,
@@ -303,6 +340,7 @@ public:
         return Active()->GetDevicePeriod(def, min);
     }
     HRESULT STDMETHODCALLTYPE Start() override {
+        if (IsLost(m_lost)) return AUDCLNT_E_DEVICE_INVALIDATED;
         // A loopback client's own start renders nothing.
         if (m_capture) return m_run->Start(m_capture.Get());
         HRESULT hr = m_render->Start();
@@ -311,14 +349,17 @@ public:
         return hr;
     }
     HRESULT STDMETHODCALLTYPE Stop() override {
-        if (m_capture) return m_run->Stop();
-        HRESULT hr = m_render->Stop();
+        if (m_capture) return IsLost(m_lost) ? AUDCLNT_E_DEVICE_INVALIDATED : m_run->Stop();
+        HRESULT hr = IsLost(m_lost) ? AUDCLNT_E_DEVICE_INVALIDATED : m_render->Stop();
         // A lost device plays nothing either.
         if ((SUCCEEDED(hr) || hr == AUDCLNT_E_DEVICE_INVALIDATED) && m_counted.exchange(false))
             render_streams::Stopped(m_sink);
         return hr;
     }
-    HRESULT STDMETHODCALLTYPE Reset() override { return m_capture ? m_run->Reset(m_capture.Get()) : m_render->Reset(); }
+    HRESULT STDMETHODCALLTYPE Reset() override {
+        if (IsLost(m_lost)) return AUDCLNT_E_DEVICE_INVALIDATED;
+        return m_capture ? m_run->Reset(m_capture.Get()) : m_render->Reset();
+    }
     HRESULT STDMETHODCALLTYPE SetEventHandle(HANDLE event) override { return Active()->SetEventHandle(event); }
     HRESULT STDMETHODCALLTYPE GetService(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
@@ -330,7 +371,7 @@ public:
             ComPtr<IAudioCaptureClient> inner;
             HRESULT hr = m_capture->GetService(__uuidof(IAudioCaptureClient), reinterpret_cast<void**>(&inner));
             if (FAILED(hr)) return hr;
-            auto* gate = new (std::nothrow) GatedCaptureClient(inner.Get(), m_monitoredSink, m_run);
+            auto* gate = new (std::nothrow) GatedCaptureClient(inner.Get(), m_monitoredSink, m_run, m_lost);
             if (!gate) return E_OUTOFMEMORY;
             m_gate.Attach(gate);
         }
@@ -345,6 +386,10 @@ private:
     ComPtr<IAudioClient> m_render;
     ComPtr<IMMDeviceEnumerator> m_enumerator;
     const std::wstring m_sink;
+    const std::wstring m_endpointId;
+    const bool m_wineDefault;
+    // Set by Initialize, before any other call that reads it.
+    pulse_watch::LostFlag m_lost;
     // Set once, by Initialize on the caller's thread, before any other call.
     ComPtr<IAudioClient> m_capture;
     std::wstring m_monitoredSink;
@@ -358,18 +403,26 @@ private:
 // and Reset of CaptureRun.h and the gated capture service.
 class CaptureClient : public Object<IAudioClient> {
 public:
-    explicit CaptureClient(IAudioClient* inner) : m_inner(inner) {}
+    CaptureClient(IAudioClient* inner, std::wstring endpointId, bool wineDefault)
+        : m_inner(inner), m_endpointId(std::move(endpointId)), m_wineDefault(wineDefault) {}
 
     HRESULT STDMETHODCALLTYPE Initialize(AUDCLNT_SHAREMODE mode, DWORD flags, REFERENCE_TIME duration,
                                          REFERENCE_TIME periodicity, const WAVEFORMATEX* format,
                                          LPCGUID session) override {
-        return m_inner->Initialize(mode, flags, duration, periodicity, format, session);
+        // With no source left but the speakers' monitor, there is no microphone.
+        if (m_wineDefault && pulse_watch::DefaultSourceIsSpeakersMonitor()) return AUDCLNT_E_DEVICE_INVALIDATED;
+        auto lost = Bind(false, pulse_watch::DeviceOf(m_endpointId, false, m_wineDefault));
+        if (IsLost(lost)) return AUDCLNT_E_DEVICE_INVALIDATED;
+        HRESULT hr = m_inner->Initialize(mode, flags, duration, periodicity, format, session);
+        if (SUCCEEDED(hr)) m_lost = lost;
+        return hr;
     }
     HRESULT STDMETHODCALLTYPE GetBufferSize(UINT32* frames) override { return m_inner->GetBufferSize(frames); }
     HRESULT STDMETHODCALLTYPE GetStreamLatency(REFERENCE_TIME* latency) override {
         return m_inner->GetStreamLatency(latency);
     }
     HRESULT STDMETHODCALLTYPE GetCurrentPadding(UINT32* padding) override {
+        if (IsLost(m_lost)) return AUDCLNT_E_DEVICE_INVALIDATED;
         return m_inner->GetCurrentPadding(padding);
     }
     HRESULT STDMETHODCALLTYPE IsFormatSupported(AUDCLNT_SHAREMODE mode, const WAVEFORMATEX* format,
@@ -380,9 +433,13 @@ public:
     HRESULT STDMETHODCALLTYPE GetDevicePeriod(REFERENCE_TIME* def, REFERENCE_TIME* min) override {
         return m_inner->GetDevicePeriod(def, min);
     }
-    HRESULT STDMETHODCALLTYPE Start() override { return m_run->Start(m_inner.Get()); }
-    HRESULT STDMETHODCALLTYPE Stop() override { return m_run->Stop(); }
-    HRESULT STDMETHODCALLTYPE Reset() override { return m_run->Reset(m_inner.Get()); }
+    HRESULT STDMETHODCALLTYPE Start() override {
+        return IsLost(m_lost) ? AUDCLNT_E_DEVICE_INVALIDATED : m_run->Start(m_inner.Get());
+    }
+    HRESULT STDMETHODCALLTYPE Stop() override { return IsLost(m_lost) ? AUDCLNT_E_DEVICE_INVALIDATED : m_run->Stop(); }
+    HRESULT STDMETHODCALLTYPE Reset() override {
+        return IsLost(m_lost) ? AUDCLNT_E_DEVICE_INVALIDATED : m_run->Reset(m_inner.Get());
+    }
     HRESULT STDMETHODCALLTYPE SetEventHandle(HANDLE event) override { return m_inner->SetEventHandle(event); }
     HRESULT STDMETHODCALLTYPE GetService(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
@@ -393,7 +450,7 @@ public:
             ComPtr<IAudioCaptureClient> inner;
             HRESULT hr = m_inner->GetService(__uuidof(IAudioCaptureClient), reinterpret_cast<void**>(&inner));
             if (FAILED(hr)) return hr;
-            auto* gate = new (std::nothrow) GatedCaptureClient(inner.Get(), std::wstring(), m_run);
+            auto* gate = new (std::nothrow) GatedCaptureClient(inner.Get(), std::wstring(), m_run, m_lost);
             if (!gate) return E_OUTOFMEMORY;
             m_gate.Attach(gate);
         }
@@ -404,6 +461,9 @@ public:
 
 private:
     ComPtr<IAudioClient> m_inner;
+    const std::wstring m_endpointId;
+    const bool m_wineDefault;
+    pulse_watch::LostFlag m_lost;  // set by Initialize, before any other call that reads it
     const std::shared_ptr<capture_run::CaptureRun> m_run = std::make_shared<capture_run::CaptureRun>();
     std::mutex m_gateLock;
     ComPtr<GatedCaptureClient> m_gate;  // under m_gateLock
@@ -504,14 +564,19 @@ public:
         ComPtr<IAudioClient> client;
         client.Attach(static_cast<IAudioClient*>(*ppv));
         *ppv = nullptr;
+        const std::wstring id = EndpointId(m_inner.Get());
+        ComPtr<IMMDevice> wineDefault;
+        const bool isDefault =
+            SUCCEEDED(m_enumerator->GetDefaultAudioEndpoint(m_isRender ? eRender : eCapture, eConsole, &wineDefault)) &&
+            !id.empty() && id == EndpointId(wineDefault.Get());
         if (!m_isRender) {
-            auto* capture = new (std::nothrow) CaptureClient(client.Get());
+            auto* capture = new (std::nothrow) CaptureClient(client.Get(), id, isDefault);
             if (!capture) return E_OUTOFMEMORY;
             *ppv = static_cast<IAudioClient*>(capture);
             return S_OK;
         }
         auto* wrapped = new (std::nothrow)
-            LoopbackClient(client.Get(), m_enumerator.Get(), SinkOf(m_inner.Get(), m_enumerator.Get()));
+            LoopbackClient(client.Get(), m_enumerator.Get(), SinkOf(m_inner.Get(), m_enumerator.Get()), id, isDefault);
         if (!wrapped) return E_OUTOFMEMORY;
         *ppv = static_cast<IAudioClient*>(wrapped);
         return S_OK;
@@ -607,10 +672,20 @@ public:
         HRESULT hr = m_inner->GetDevice(id, device);
         return SUCCEEDED(hr) ? WrapEndpoint(m_inner.Get(), device) : hr;
     }
+    // Wine's own notifications (of its registry's defaults) and those of
+    // what PulseAudio does.
     HRESULT STDMETHODCALLTYPE RegisterEndpointNotificationCallback(IMMNotificationClient* client) override {
-        return m_inner->RegisterEndpointNotificationCallback(client);
+        HRESULT hr = m_inner->RegisterEndpointNotificationCallback(client);
+        if (FAILED(hr)) return hr;
+        ComPtr<IMMDevice> render, capture;
+        m_inner->GetDefaultAudioEndpoint(eRender, eConsole, &render);
+        m_inner->GetDefaultAudioEndpoint(eCapture, eConsole, &capture);
+        pulse_watch::SetWineDefaults(render ? EndpointId(render.Get()) : std::wstring(),
+                                     capture ? EndpointId(capture.Get()) : std::wstring());
+        return pulse_watch::Register(client);
     }
     HRESULT STDMETHODCALLTYPE UnregisterEndpointNotificationCallback(IMMNotificationClient* client) override {
+        pulse_watch::Unregister(client);
         return m_inner->UnregisterEndpointNotificationCallback(client);
     }
 

@@ -4,6 +4,7 @@
 
 #include <gmock/gmock.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -45,19 +46,51 @@ TEST_F(FillTest, WithoutEnableEveryFillFails) {
     EXPECT_EQ(stream->FillBuffer(nullptr), E_POINTER);
 }
 
-TEST_F(FillTest, PausedFilterDeliversEmptySamplesEvery25Ms) {
+// A fill that must wait runs on a thread of its own, as the worker's would.
+class BackgroundFill {
+public:
+    BackgroundFill(CSonarkStream* stream, FakeMediaSample& sample)
+        : m_thread([this, stream, &sample] {
+              m_result = stream->FillBuffer(&sample);
+              m_done = true;
+          }) {}
+    ~BackgroundFill() { Join(); }
+    bool Done() const { return m_done; }
+    HRESULT Join() {
+        if (m_thread.joinable()) m_thread.join();
+        return m_result;
+    }
+
+private:
+    std::atomic<bool> m_done{false};
+    HRESULT m_result = E_PENDING;
+    std::thread m_thread;
+};
+
+// Nothing goes out untimed: a paused filter's fill waits until the graph
+// runs and then sends the first packet, timed.
+TEST_F(FillTest, APausedFilterSendsNothingUntilItRuns) {
     Make();
-    sonark::SetCaptureParams(1, 1, 0, L"");
+    sonark::SetCaptureParams(1, 4, 0, L"");
     CMediaType mt;
     ASSERT_EQ(stream->GetMediaType(&mt), S_OK);
+    clock.Attach(new FakeClock);
+    clock->now = kLate;
+    ASSERT_EQ(filter->SetSyncSource(clock.Get()), S_OK);
     ASSERT_EQ(filter->Pause(), S_OK);
+    audio->speakers->capture->Queue(StereoPacket(480, 0, 0));
     FakeMediaSample sample(48000);
-    auto before = std::chrono::steady_clock::now();
-    EXPECT_EQ(Fill(sample), S_OK);
-    EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(20));
-    EXPECT_EQ(sample.actual, 0);
-    EXPECT_FALSE(sample.timeSet);
+    BackgroundFill fill(stream, sample);
+    ::Sleep(150);
+    EXPECT_FALSE(fill.Done());
+    EXPECT_EQ(sample.actual, -1);
     EXPECT_EQ(audio->speakers->startCalls, 0);
+    ASSERT_EQ(filter->Run(0), S_OK);
+    EXPECT_EQ(fill.Join(), S_OK);
+    EXPECT_EQ(sample.actual, 1920);
+    EXPECT_TRUE(sample.timeSet);
+    EXPECT_EQ(sample.start, 0);
+    EXPECT_EQ(audio->speakers->startCalls, 1);
 }
 
 TEST_F(FillTest, SettlingPacketsAreSilentButTimedAndTheFirstIsADiscontinuity) {
@@ -235,11 +268,6 @@ TEST_F(FillTest, PausingAfterASampleStopsTheClientsAndRunningStartsThemAgain) {
     ASSERT_EQ(filter->Pause(), S_OK);
     EXPECT_EQ(audio->speakers->stopCalls, 1);
     EXPECT_EQ(audio->mic->stopCalls, 1);
-    FakeMediaSample paused(48000);
-    ASSERT_EQ(Fill(paused), S_OK);
-    EXPECT_EQ(paused.actual, 0);
-    EXPECT_EQ(audio->speakers->stopCalls, 1);
-    EXPECT_EQ(audio->mic->stopCalls, 1);
     ASSERT_EQ(filter->Run(0), S_OK);
     audio->speakers->capture->Queue(StereoPacket(480, 1, 1));
     FakeMediaSample again(48000);
@@ -250,8 +278,8 @@ TEST_F(FillTest, PausingAfterASampleStopsTheClientsAndRunningStartsThemAgain) {
 }
 
 // The graph runs its filters from a start time in the future: until stream
-// time 0 the clients stay stopped and the samples are empty, so the first
-// byte captured is the one at stream time 0.
+// time 0 the clients stay stopped and nothing goes out, so the first byte
+// captured is the one at stream time 0.
 TEST_F(FillTest, TheClientsStartWhenTheGraphsStartTimeComes) {
     Make();
     sonark::SetCaptureParams(1, 4, 0, L"");
@@ -261,40 +289,113 @@ TEST_F(FillTest, TheClientsStartWhenTheGraphsStartTimeComes) {
     ASSERT_EQ(filter->SetSyncSource(clock.Get()), S_OK);
     ASSERT_EQ(filter->Run(2000000), S_OK);
     audio->speakers->capture->Queue(StereoPacket(480, 1, 1));
-    for (REFERENCE_TIME now : {REFERENCE_TIME{0}, REFERENCE_TIME{1999999}}) {
-        clock->now = now;
-        FakeMediaSample early(48000);
-        const auto before = std::chrono::steady_clock::now();
-        ASSERT_EQ(Fill(early), S_OK);
-        EXPECT_EQ(early.actual, 0);
-        EXPECT_FALSE(early.timeSet);
-        EXPECT_EQ(audio->speakers->startCalls, 0);
-        // It waits no longer than until the start time, 25 ms at most.
-        EXPECT_LE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(40));
-    }
-    clock->now = 2000000;
+    clock->now = 0;
     FakeMediaSample first(48000);
-    ASSERT_EQ(Fill(first), S_OK);
+    BackgroundFill fill(stream, first);
+    ::Sleep(100);
+    clock->now = 1999999;
+    ::Sleep(100);
+    EXPECT_FALSE(fill.Done());
+    EXPECT_EQ(audio->speakers->startCalls, 0);
+    clock->now = 2000000;
+    ASSERT_EQ(fill.Join(), S_OK);
     EXPECT_EQ(audio->speakers->startCalls, 1);
     EXPECT_EQ(first.actual, 1920);
     EXPECT_EQ(first.start, 0);
 }
 
-// A pause that comes while the thread waits for a packet: the empty sample
-// goes out with the clients already stopped, since a writer may hold it
-// until the graph runs again.
-TEST_F(FillTest, APauseDuringTheWaitStopsTheClientsBeforeTheEmptySampleGoes) {
+// A pause that comes while the thread waits for a packet stops the clients
+// at once; the fill waits on, and sends the first packet after the run.
+TEST_F(FillTest, APauseDuringTheWaitStopsTheClientsAndTheFillWaitsForTheRun) {
     Ready(4, true);
     FakeMediaSample waiting(48000);
-    HRESULT result = E_PENDING;
-    std::thread fill([&] { result = Fill(waiting); });
+    BackgroundFill fill(stream, waiting);
     ::Sleep(50);
     ASSERT_EQ(filter->Pause(), S_OK);
-    fill.join();
-    EXPECT_EQ(result, S_OK);
-    EXPECT_EQ(waiting.actual, 0);
+    ::Sleep(100);
+    EXPECT_FALSE(fill.Done());
     EXPECT_EQ(audio->speakers->stopCalls, 1);
     EXPECT_EQ(audio->mic->stopCalls, 1);
+    audio->speakers->capture->Queue(StereoPacket(480, 1, 1));
+    ASSERT_EQ(filter->Run(0), S_OK);
+    EXPECT_EQ(fill.Join(), S_OK);
+    EXPECT_EQ(waiting.actual, 1920);
+    EXPECT_EQ(waiting.start, 300000);
+}
+
+// The speakers' endpoint is lost: silence keeps the time line while there
+// is none, a new one is tried every 500 ms and opened in the pin's format
+// with the system's conversion; no message.
+TEST_F(FillTest, LostSpeakersAreReopenedAndTheGapIsSilence) {
+    Ready(4, true);
+    audio->speakers->capture->nextPacketSizeResult = AUDCLNT_E_DEVICE_INVALIDATED;
+    audio->speakersDevice->activateResult = AUDCLNT_E_DEVICE_INVALIDATED;
+    const int activations = audio->speakersDevice->activateCalls;
+    audio->mic->capture->Queue(StereoPacket(480, 5, 5));
+    // The distance at the loss (the stream time less the sample clock) stays.
+    FakeMediaSample gap(48000);
+    {
+        BackgroundFill fill(stream, gap);
+        ::Sleep(100);
+        EXPECT_FALSE(fill.Done());
+        clock->now = kLate + 100000;  // 10 ms on
+        ASSERT_EQ(fill.Join(), S_OK);
+    }
+    EXPECT_EQ(gap.actual, 1920);
+    EXPECT_EQ(gap.start, 300000);
+    EXPECT_EQ(gap.stop, 400000);
+    // The microphone goes on over the silence.
+    EXPECT_THAT(Samples16(gap.buffer.data(), 4), ElementsAre(5, 5));
+    EXPECT_EQ(audio->speakersDevice->activateCalls, activations + 1);
+
+    audio->speakersDevice->activateResult = S_OK;
+    audio->speakers->capture->nextPacketSizeResult = S_OK;
+    audio->speakers->capture->Queue(StereoPacket(480, 1000, 1000));
+    FakeMediaSample back(48000);
+    const auto before = std::chrono::steady_clock::now();
+    ASSERT_EQ(Fill(back), S_OK);
+    // The next try comes 500 ms after the failed one.
+    EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(300));
+    EXPECT_EQ(audio->speakers->initFlags,
+              static_cast<DWORD>(AUDCLNT_STREAMFLAGS_LOOPBACK | AUDCLNT_STREAMFLAGS_AUTOCONVERTPCM |
+                                 AUDCLNT_STREAMFLAGS_SRC_DEFAULT_QUALITY));
+    EXPECT_EQ(audio->speakers->initFormat.nSamplesPerSec, 48000u);
+    EXPECT_EQ(audio->speakers->initFormat.nChannels, 2);
+    EXPECT_EQ(audio->speakers->startCalls, 2);
+    EXPECT_EQ(back.start, 400000);
+    EXPECT_EQ(Samples16(back.buffer.data(), 2)[0], 1000);
+    EXPECT_TRUE(FakeAudioSystem::Messages().empty());
+}
+
+// A lost microphone leaves the speakers alone in the mix until it is back.
+TEST_F(FillTest, ALostMicrophoneLeavesTheSpeakersAloneUntilItIsBack) {
+    Ready(4, true);
+    audio->mic->capture->nextPacketSizeResult = AUDCLNT_E_DEVICE_INVALIDATED;
+    audio->micDevice->activateResult = AUDCLNT_E_DEVICE_INVALIDATED;
+    audio->speakers->capture->Queue(Pcm16({100, 200}));
+    FakeMediaSample alone(48000);
+    ASSERT_EQ(Fill(alone), S_OK);
+    EXPECT_THAT(Samples16(alone.buffer.data(), 4), ElementsAre(100, 200));
+    EXPECT_EQ(alone.start, 300000);
+
+    audio->micDevice->activateResult = S_OK;
+    audio->mic->capture->nextPacketSizeResult = S_OK;
+    ::Sleep(550);
+    // This fill starts the opening, on a thread of its own; the next one
+    // takes it over.
+    audio->speakers->capture->Queue(Pcm16({100, 200}));
+    FakeMediaSample opening(48000);
+    ASSERT_EQ(Fill(opening), S_OK);
+    ::Sleep(50);
+    audio->mic->capture->Queue(Pcm16({1, 2}));
+    audio->speakers->capture->Queue(Pcm16({100, 200}));
+    FakeMediaSample mixed(48000);
+    ASSERT_EQ(Fill(mixed), S_OK);
+    EXPECT_THAT(Samples16(mixed.buffer.data(), 4), ElementsAre(101, 202));
+    EXPECT_EQ(audio->mic->startCalls, 2);
+    EXPECT_EQ(audio->mic->initFlags,
+              static_cast<DWORD>(AUDCLNT_STREAMFLAGS_AUTOCONVERTPCM | AUDCLNT_STREAMFLAGS_SRC_DEFAULT_QUALITY));
+    EXPECT_TRUE(FakeAudioSystem::Messages().empty());
 }
 
 TEST_F(FillTest, StartIsTriedTwice) {
@@ -364,15 +465,12 @@ INSTANTIATE_TEST_SUITE_P(
                     L"Error - Cannot start the audio client"},
         FailureCase{"startMic", [](FakeAudioSystem& a, FakeMediaSample&) { a.mic->startResults = {E_FAIL}; },
                     L"Error - Cannot start second audio client"},
-        FailureCase{"packetSize",
-                    [](FakeAudioSystem& a, FakeMediaSample&) {
-                        a.speakers->capture->nextPacketSizeResult = AUDCLNT_E_DEVICE_INVALIDATED;
-                    },
-                    L"Error - Cannot get audio packet size"},
+        FailureCase{
+            "packetSize",
+            [](FakeAudioSystem& a, FakeMediaSample&) { a.speakers->capture->nextPacketSizeResult = E_UNEXPECTED; },
+            L"Error - Cannot get audio packet size"},
         FailureCase{"micPacketSize",
-                    [](FakeAudioSystem& a, FakeMediaSample&) {
-                        a.mic->capture->nextPacketSizeResult = AUDCLNT_E_DEVICE_INVALIDATED;
-                    },
+                    [](FakeAudioSystem& a, FakeMediaSample&) { a.mic->capture->nextPacketSizeResult = E_UNEXPECTED; },
                     L"Error - Cannot get audio 2 packet size"},
         FailureCase{
             "getBuffer",

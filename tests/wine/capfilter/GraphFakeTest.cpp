@@ -1,5 +1,6 @@
 // CSonarkStream in Wine's filter graph over scripted endpoints: streaming,
-// the abort without parameters, and stopping when no packet ever comes.
+// the abort without parameters, stopping when no packet ever comes, and a
+// pause that sends nothing.
 
 #include <gmock/gmock.h>
 
@@ -68,22 +69,17 @@ TEST_F(StreamTest, StoppingWithNothingRenderingReturnsPromptly) {
     EXPECT_EQ(g.control->Stop(), S_OK);
 }
 
-TEST_F(StreamTest, PausedGraphDeliversEmptySamplesAboutEvery25Ms) {
+TEST_F(StreamTest, APausedGraphReceivesNothing) {
     Make();
     sonark::SetCaptureParams(1, 1, 0, L"");
     TestGraph g;
     ASSERT_EQ(g.Build(filter.Get()), S_OK);
     ASSERT_EQ(g.control->Pause(), S_OK);
-    ::Sleep(100);
-    g.sink->ClearSamples();
     ::Sleep(500);
-    auto samples = g.sink->Samples();
-    EXPECT_GE(samples.size(), 12u);
-    EXPECT_LE(samples.size(), 22u);
-    for (auto& s : samples) {
-        EXPECT_TRUE(s.bytes.empty());
-        EXPECT_FALSE(s.timed);
-    }
+    EXPECT_EQ(g.sink->Samples().size(), 0u);
     EXPECT_EQ(audio->speakers->startCalls, 0);
+    DWORD before = ::GetTickCount();
     EXPECT_EQ(g.control->Stop(), S_OK);
+    EXPECT_LT(::GetTickCount() - before, 1000u);
+    EXPECT_EQ(g.sink->Samples().size(), 0u);
 }

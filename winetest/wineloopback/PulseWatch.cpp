@@ -1,0 +1,369 @@
+#include "winetest/wineloopback/PulseWatch.h"
+
+#include <objbase.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <mutex>
+#include <set>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "framework/base/ComPtr.h"
+#include "framework/win/Handles.h"
+
+namespace pulse_watch {
+
+namespace {
+
+// What PulseAudio has at one moment.
+struct Snapshot {
+    std::string defaultSink, defaultSource;
+    std::set<std::string> sinks, sources;
+};
+
+// One pactl run through the shell: the server's defaults and both device
+// lists, marked so that the parts can be told apart.
+const char kScript[] = "pactl info; echo @sinks; pactl list short sinks; echo @sources; pactl list short sources";
+
+// Wine starts a Linux program without a process handle and without passing
+// it the standard handles, so the shell leaves its output in a file of its
+// own, renamed into place once complete.
+bool RunShell(const char* script, std::string& text) {
+    static std::atomic<unsigned> runs{0};
+    char name[96];
+    std::snprintf(name, sizeof name, "/tmp/telvane-pulsewatch-%lu-%lu-%u", ::GetCurrentProcessId(),
+                  static_cast<unsigned long>(::GetTickCount()), ++runs);
+    const std::string path = name;
+    const std::string line =
+        std::string("Z:\\bin\\sh -c \"(") + script + ") >" + path + ".part 2>&1; mv " + path + ".part " + path + "\"";
+    std::wstring command(line.begin(), line.end());
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
+                          &pi))
+        return false;
+    if (pi.hProcess) ::CloseHandle(pi.hProcess);
+    if (pi.hThread) ::CloseHandle(pi.hThread);
+    std::wstring file = L"Z:";
+    for (char c : path) file.push_back(c == '/' ? L'\\' : static_cast<wchar_t>(c));
+    const DWORD deadline = ::GetTickCount() + 3000;
+    while (::GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (static_cast<LONG>(::GetTickCount() - deadline) > 0) return false;
+        ::Sleep(2);
+    }
+    FILE* f = ::_wfopen(file.c_str(), L"rb");
+    if (!f) return false;
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, got);
+    std::fclose(f);
+    ::DeleteFileW(file.c_str());
+    return true;
+}
+
+bool ReadSnapshot(Snapshot& out) {
+    std::string text;
+    if (!RunShell(kScript, text)) return false;
+    std::istringstream lines(text);
+    std::string line;
+    int part = 0;  // 0 info, 1 sinks, 2 sources
+    bool sawInfo = false;
+    Snapshot s;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line == "@sinks") {
+            part = 1;
+            continue;
+        }
+        if (line == "@sources") {
+            part = 2;
+            continue;
+        }
+        if (part == 0) {
+            const std::string sink = "Default Sink: ", source = "Default Source: ";
+            if (line.rfind(sink, 0) == 0) s.defaultSink = line.substr(sink.size());
+            if (line.rfind(source, 0) == 0) s.defaultSource = line.substr(source.size());
+            sawInfo |= line.rfind("Server Name: ", 0) == 0;
+            continue;
+        }
+        // "index<TAB>name<TAB>driver<TAB>spec<TAB>state"
+        const size_t tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        const size_t end = line.find('\t', tab + 1);
+        (part == 1 ? s.sinks : s.sources).insert(line.substr(tab + 1, end == std::string::npos ? end : end - tab - 1));
+    }
+    if (!sawInfo || part != 2) return false;
+    // "@DEFAULT_SINK@" when there is none.
+    if (!s.sinks.count(s.defaultSink)) s.defaultSink.clear();
+    if (!s.sources.count(s.defaultSource)) s.defaultSource.clear();
+    out = std::move(s);
+    return true;
+}
+
+// Wine's record of its PulseAudio endpoints: a key "<flow>,<pulse name>"
+// (0 render, 1 capture) with the endpoint's GUID.
+const wchar_t kWineDevices[] = L"Software\\Wine\\Drivers\\winepulse.drv\\devices";
+
+std::wstring GuidText(const GUID& guid) {
+    wchar_t text[64] = {};
+    ::StringFromGUID2(guid, text, 64);
+    return text;
+}
+
+// The GUID part of one of Wine's endpoint ids, "{0.0.F.00000000}.{GUID}".
+std::wstring IdGuid(const std::wstring& id) {
+    const size_t dot = id.find(L"}.");
+    return dot == std::wstring::npos ? std::wstring() : id.substr(dot + 2);
+}
+
+std::wstring IdOfGuid(const std::wstring& guid, bool render) {
+    return (render ? L"{0.0.0.00000000}." : L"{0.0.1.00000000}.") + guid;
+}
+
+// Every endpoint Wine knows: (render, pulse name, GUID text).
+struct WineEndpoint {
+    bool render;
+    std::string pulseName;
+    std::wstring guid;
+};
+
+std::vector<WineEndpoint> WineEndpoints() {
+    std::vector<WineEndpoint> out;
+    win::RegKey devices;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kWineDevices, 0, KEY_READ | KEY_WOW64_64KEY, devices.Put()) != ERROR_SUCCESS)
+        return out;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[512];
+        DWORD chars = 512;
+        if (::RegEnumKeyExW(devices.Get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (chars < 3 || name[1] != L',' || (name[0] != L'0' && name[0] != L'1')) continue;
+        GUID guid{};
+        DWORD bytes = sizeof guid;
+        if (::RegGetValueW(devices.Get(), name, L"guid", RRF_RT_REG_BINARY, nullptr, &guid, &bytes) != ERROR_SUCCESS ||
+            bytes != sizeof guid)
+            continue;
+        std::string pulse;
+        for (const wchar_t* p = name + 2; *p; ++p) pulse.push_back(static_cast<char>(*p));
+        out.push_back({name[0] == L'0', pulse, GuidText(guid)});
+    }
+    return out;
+}
+
+std::wstring EndpointIdOf(bool render, const std::string& pulseName) {
+    for (const WineEndpoint& e : WineEndpoints())
+        if (e.render == render && e.pulseName == pulseName) return IdOfGuid(e.guid, render);
+    return {};
+}
+
+struct Watched {
+    bool sink;
+    std::string name;
+    std::weak_ptr<std::atomic<bool>> flag;
+};
+
+class Watcher {
+public:
+    static Watcher& Get() {
+        // Never destroyed: its thread runs for the life of the process.
+        static Watcher* watcher = new Watcher;
+        return *watcher;
+    }
+
+    // PulseAudio's state, read afresh unless a reading is younger than a
+    // poll (an opening asks several times in a row).
+    bool Now(Snapshot& s, bool fresh = false) {
+        std::lock_guard<std::mutex> lock(m_readLock);
+        const DWORD now = ::GetTickCount();
+        if (!fresh && m_haveRead && now - m_readAt < kPollMs / 2) {
+            s = m_read;
+            return true;
+        }
+        if (!ReadSnapshot(m_read)) return m_haveRead = false;
+        m_haveRead = true;
+        m_readAt = now;
+        s = m_read;
+        return true;
+    }
+
+    LostFlag Watch(bool sink, const std::string& name) {
+        auto flag = std::make_shared<std::atomic<bool>>(false);
+        // A device loaded a moment ago may be missing from a reading kept
+        // for the callers in a row: absent means absent in a fresh one.
+        Snapshot now;
+        auto absent = [&] { return !(sink ? now.sinks : now.sources).count(name); };
+        if (Now(now) && absent() && Now(now, true) && absent()) *flag = true;
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_watched.push_back({sink, name, flag});
+        StartLocked();
+        return flag;
+    }
+
+    HRESULT Register(IMMNotificationClient* client) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_clients.emplace_back(client);
+        StartLocked();
+        return S_OK;
+    }
+
+    HRESULT Unregister(IMMNotificationClient* client) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        auto it = std::find_if(m_clients.begin(), m_clients.end(),
+                               [&](const ComPtr<IMMNotificationClient>& c) { return c.Get() == client; });
+        if (it == m_clients.end()) return E_NOTFOUND;
+        m_clients.erase(it);
+        return S_OK;
+    }
+
+    void SetWineDefaults(const std::wstring& render, const std::wstring& capture) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_wineDefaultRender = render;
+        m_wineDefaultCapture = capture;
+    }
+
+private:
+    void StartLocked() {
+        if (m_started) return;
+        m_started = true;
+        // The thread runs this module's code until the process ends.
+        HMODULE self = nullptr;
+        ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                             reinterpret_cast<LPCWSTR>(&kWineDevices), &self);
+        std::thread([this] { Loop(); }).detach();
+    }
+
+    void Loop() {
+        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        Snapshot last;
+        bool haveLast = false;
+        for (;;) {
+            if (Idle()) {
+                // Nothing here to tell: no poll, and no stale changes later.
+                haveLast = false;
+                ::Sleep(kPollMs);
+                continue;
+            }
+            Snapshot now;
+            if (Now(now, true)) {
+                MarkLost(now);
+                if (haveLast) Notify(last, now);
+                last = std::move(now);
+                haveLast = true;
+            }
+            ::Sleep(kPollMs);
+        }
+    }
+
+    bool Idle() {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_watched.erase(
+            std::remove_if(m_watched.begin(), m_watched.end(), [](const Watched& w) { return w.flag.expired(); }),
+            m_watched.end());
+        return m_watched.empty() && m_clients.empty();
+    }
+
+    void MarkLost(const Snapshot& now) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        auto gone = std::remove_if(m_watched.begin(), m_watched.end(), [&](const Watched& w) {
+            auto flag = w.flag.lock();
+            if (!flag) return true;
+            if ((w.sink ? now.sinks : now.sources).count(w.name)) return false;
+            *flag = true;
+            return true;
+        });
+        m_watched.erase(gone, m_watched.end());
+    }
+
+    void Notify(const Snapshot& before, const Snapshot& now) {
+        std::vector<ComPtr<IMMNotificationClient>> clients;
+        std::wstring wineRender, wineCapture;
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            clients = m_clients;
+            wineRender = m_wineDefaultRender;
+            wineCapture = m_wineDefaultCapture;
+        }
+        if (clients.empty()) return;
+        auto each = [&](auto&& call) {
+            for (auto& c : clients) call(c.Get());
+        };
+        for (bool render : {true, false}) {
+            const auto& was = render ? before.sinks : before.sources;
+            const auto& is = render ? now.sinks : now.sources;
+            for (const std::string& name : was)
+                if (!is.count(name)) {
+                    const std::wstring id = EndpointIdOf(render, name);
+                    if (!id.empty()) each([&](IMMNotificationClient* c) { c->OnDeviceRemoved(id.c_str()); });
+                }
+            for (const std::string& name : is)
+                if (!was.count(name)) {
+                    const std::wstring id = EndpointIdOf(render, name);
+                    if (!id.empty()) each([&](IMMNotificationClient* c) { c->OnDeviceAdded(id.c_str()); });
+                }
+            const std::string& oldDefault = render ? before.defaultSink : before.defaultSource;
+            const std::string& newDefault = render ? now.defaultSink : now.defaultSource;
+            if (oldDefault == newDefault) continue;
+            std::wstring id;
+            if (!newDefault.empty()) {
+                id = EndpointIdOf(render, newDefault);
+                if (id.empty()) id = render ? wineRender : wineCapture;
+            }
+            const EDataFlow flow = render ? eRender : eCapture;
+            for (ERole role : {eConsole, eMultimedia, eCommunications})
+                each([&](IMMNotificationClient* c) {
+                    c->OnDefaultDeviceChanged(flow, role, id.empty() ? nullptr : id.c_str());
+                });
+        }
+    }
+
+    std::mutex m_readLock;  // guards the last reading
+    Snapshot m_read;
+    bool m_haveRead = false;
+    DWORD m_readAt = 0;
+    std::mutex m_lock;  // guards everything below
+    bool m_started = false;
+    std::vector<Watched> m_watched;
+    std::vector<ComPtr<IMMNotificationClient>> m_clients;
+    std::wstring m_wineDefaultRender, m_wineDefaultCapture;
+};
+
+}  // namespace
+
+std::string DeviceOf(const std::wstring& endpointId, bool render, bool wineDefault) {
+    if (wineDefault) {
+        Snapshot now;
+        if (!Watcher::Get().Now(now)) return {};
+        return render ? now.defaultSink : now.defaultSource;
+    }
+    const std::wstring guid = IdGuid(endpointId);
+    for (const WineEndpoint& e : WineEndpoints())
+        if (e.render == render && ::CompareStringOrdinal(e.guid.c_str(), -1, guid.c_str(), -1, TRUE) == CSTR_EQUAL)
+            return e.pulseName;
+    return {};
+}
+
+bool DefaultSourceIsSpeakersMonitor() {
+    Snapshot now;
+    auto monitor = [&] { return !now.defaultSink.empty() && now.defaultSource == now.defaultSink + ".monitor"; };
+    return Watcher::Get().Now(now) && monitor() && Watcher::Get().Now(now, true) && monitor();
+}
+
+void SetWineDefaults(const std::wstring& renderId, const std::wstring& captureId) {
+    Watcher::Get().SetWineDefaults(renderId, captureId);
+}
+
+LostFlag Watch(bool sink, const std::string& device) { return Watcher::Get().Watch(sink, device); }
+
+HRESULT Register(IMMNotificationClient* client) {
+    if (!client) return E_POINTER;
+    return Watcher::Get().Register(client);
+}
+
+HRESULT Unregister(IMMNotificationClient* client) {
+    if (!client) return E_POINTER;
+    return Watcher::Get().Unregister(client);
+}
+
+}  // namespace pulse_watch
