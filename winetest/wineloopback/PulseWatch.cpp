@@ -344,12 +344,6 @@ std::string DeviceOf(const std::wstring& endpointId, bool render, bool wineDefau
     return {};
 }
 
-bool DefaultSourceIsSpeakersMonitor() {
-    Snapshot now;
-    auto monitor = [&] { return !now.defaultSink.empty() && now.defaultSource == now.defaultSink + ".monitor"; };
-    return Watcher::Get().Now(now) && monitor() && Watcher::Get().Now(now, true) && monitor();
-}
-
 void SetWineDefaults(const std::wstring& renderId, const std::wstring& captureId) {
     Watcher::Get().SetWineDefaults(renderId, captureId);
 }

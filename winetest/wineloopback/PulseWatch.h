@@ -34,11 +34,6 @@ using LostFlag = std::shared_ptr<std::atomic<bool>>;
 // default device of the moment. Empty when it cannot be told.
 std::string DeviceOf(const std::wstring& endpointId, bool render, bool wineDefault);
 
-// Whether PulseAudio's default source is the monitor of its default sink:
-// the speakers' loopback, which Windows never offers as a microphone (this
-// is what PulseAudio falls back to when the last other source goes).
-bool DefaultSourceIsSpeakersMonitor();
-
 // Wine's default endpoints, named in the notifications when PulseAudio's
 // new default device has no endpoint of its own in this process.
 void SetWineDefaults(const std::wstring& renderId, const std::wstring& captureId);

@@ -409,8 +409,6 @@ public:
     HRESULT STDMETHODCALLTYPE Initialize(AUDCLNT_SHAREMODE mode, DWORD flags, REFERENCE_TIME duration,
                                          REFERENCE_TIME periodicity, const WAVEFORMATEX* format,
                                          LPCGUID session) override {
-        // With no source left but the speakers' monitor, there is no microphone.
-        if (m_wineDefault && pulse_watch::DefaultSourceIsSpeakersMonitor()) return AUDCLNT_E_DEVICE_INVALIDATED;
         auto lost = Bind(false, pulse_watch::DeviceOf(m_endpointId, false, m_wineDefault));
         if (IsLost(lost)) return AUDCLNT_E_DEVICE_INVALIDATED;
         HRESULT hr = m_inner->Initialize(mode, flags, duration, periodicity, format, session);
