@@ -50,6 +50,10 @@ HRESULT CreateGraphInterfaces() {
         DebugLine(L"FAILED(0x%x) hr = m_pGB->QueryInterface(IID_IMediaControl, (void **)&m_pMC)\n", hr);
         return hr;
     }
+    if (FAILED(hr = state.graph->QueryInterface(IID_IMediaEvent, reinterpret_cast<void**>(&state.mediaEvent)))) {
+        DebugLine(L"FAILED(0x%x) QueryInterface(IID_IMediaEvent)\n", hr);
+        return hr;
+    }
     if (FAILED(hr = state.graph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(&state.videoWindow)))) {
         DebugLine(L"FAILED(0x%x) hr = m_pGB->QueryInterface(IID_IVideoWindow, (void **)&pVW)\n", hr);
         return hr;
@@ -64,6 +68,7 @@ HRESULT CreateGraphInterfaces() {
 void ReleaseGraphInterfaces() {
     RecordingGraphState& state = RecordingGraph();
     state.mediaControl = nullptr;
+    state.mediaEvent = nullptr;
     state.graph = nullptr;
     state.videoWindow = nullptr;
     state.basicVideo = nullptr;
@@ -132,14 +137,26 @@ void PauseRecordingGraph() {
     helper.Notify(7, 8);
 }
 
-void StopRecordingGraph() {
+HRESULT StopRecordingGraph() {
     const RestoreHelper helper;
     helper.Notify(7, 7);
     WaitPumping(1000);
+    HRESULT hr = S_OK;
     // The pumped wait may have run handlers that reset the graph.
-    if (IMediaControl* control = RecordingGraph().mediaControl.Get()) control->Stop();
+    if (IMediaControl* control = RecordingGraph().mediaControl.Get()) hr = control->Stop();
+    if (FAILED(hr)) AppendLog(L"\r\nStop failed hr=0x%x", static_cast<unsigned>(hr));
     helper.Notify(7, 8);
     if (Settings.MiniClone != 0) {
         if (HWND recorder = ::FindWindowW(nullptr, L"Quorra")) ::SetDlgItemTextW(recorder, kRecordButtonId, L"RECORD");
     }
+    return hr;
+}
+
+bool NextRecordingGraphEvent(long& code, LONG_PTR& param1, LONG_PTR& param2) {
+    IMediaEvent* events = RecordingGraph().mediaEvent.Get();
+    if (!events || events->GetEvent(&code, &param1, &param2, 0) != S_OK) return false;
+    events->FreeEventParams(code, param1, param2);
+    AppendLog(L"\r\nGraph event 0x%x (0x%x, 0x%x)", static_cast<unsigned>(code), static_cast<unsigned>(param1),
+              static_cast<unsigned>(param2));
+    return true;
 }

@@ -63,5 +63,11 @@ bool RunRecordingGraph();
 void PauseRecordingGraph();
 
 // Notifies the restore helper, waits a pumped second and stops the graph;
-// the small layout's record button reads "RECORD" again.
-void StopRecordingGraph();
+// the small layout's record button reads "RECORD" again. The stop's result
+// (S_OK without a graph); a failure is also logged.
+HRESULT StopRecordingGraph();
+
+// Takes the graph's next pending event without waiting, logs it and frees
+// its parameters (they are numbers for every event the recorder reads);
+// false when none waits.
+bool NextRecordingGraphEvent(long& code, LONG_PTR& param1, LONG_PTR& param2);

@@ -18,6 +18,7 @@ struct RecordingGraphState {
     ComPtr<IFilterGraph> filterGraph;  // second view of the same manager
     ComPtr<ICaptureGraphBuilder2> captureBuilder;
     ComPtr<IMediaControl> mediaControl;
+    ComPtr<IMediaEvent> mediaEvent;    // the graph's events, read by the session's tick
     ComPtr<IVideoWindow> videoWindow;  // the preview renderer's window
     ComPtr<IBasicVideo> basicVideo;
     ComPtr<IBaseFilter> ScreenCaptureFilter;  // the screen-capture source

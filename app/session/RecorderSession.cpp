@@ -26,13 +26,24 @@
 
 namespace {
 
+// Less room than this on the output's disk is a full disk: the writer cannot
+// add a packet.
+constexpr ULONGLONG kDiskFullBytes = 1024 * 1024;
+
 class Graph final : public RecordingGraphControl {
 public:
     bool Exists() override { return RecordingGraphExists(); }
     bool Start(std::int64_t& startTime) override { return StartRecordingGraph(startTime); }
     void Run() override { RunRecordingGraph(); }
     void Pause() override { PauseRecordingGraph(); }
-    void Stop() override { StopRecordingGraph(); }
+    std::int32_t Stop() override { return static_cast<std::int32_t>(StopRecordingGraph()); }
+    bool NextEvent(GraphEvent& event) override {
+        long code = 0;
+        LONG_PTR param1 = 0, param2 = 0;
+        if (!NextRecordingGraphEvent(code, param1, param2)) return false;
+        event = GraphEvent{code, static_cast<std::int32_t>(param1), static_cast<std::int32_t>(param2)};
+        return true;
+    }
     void Reset() override { ResetRecordingGraph(); }
 };
 
@@ -96,6 +107,13 @@ public:
         return ::GetFileSizeEx(m_probe.Get(), &size) ? static_cast<std::uint64_t>(size.QuadPart) : 0;
     }
     void CloseProbe() override { m_probe.Reset(); }
+    bool DiskFull(const std::wstring& path) override {
+        const size_t slash = path.find_last_of(L"\\/");
+        const std::wstring folder = slash == std::wstring::npos ? path : path.substr(0, slash + 1);
+        ULARGE_INTEGER available{};
+        return ::GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr) &&
+               available.QuadPart < kDiskFullBytes;
+    }
     std::int64_t LocalTimeNow() override {
         FILETIME utc{}, local{};
         ::GetSystemTimeAsFileTime(&utc);

@@ -66,6 +66,9 @@ void RecordingSession::ToggleRecording() {
         // about to start, and a microphone unplugged meanwhile must not keep
         // this one going.
         Stop();
+        // A fault's own box says it, with the rest of what happened.
+        if (m_state.StopError < 0 && m_state.PendingFault == GraphFault::None)
+            m_platform.ShowMessage(StopFailureMessage(m_state.StopError, m_state.OutputPath), false);
         return;
     }
     if (Settings.DualAudio && Settings.AudioSource1[0]) {
@@ -97,8 +100,10 @@ void RecordingSession::Stop() {
     m_state.StopRequested = false;
     m_state.StartRequested = false;
     m_state.PausedFlag = false;
+    m_state.StopError = 0;
     if (m_graph.Exists()) {
-        m_graph.Stop();
+        const std::int32_t stopped = m_graph.Stop();
+        if (stopped < 0) m_state.StopError = stopped;
         m_graph.Reset();
         m_state.Recording = false;
     }
@@ -164,6 +169,12 @@ void RecordingSession::Start() {
     m_state.RecordedBytes = 0;
     m_state.PausedFlag = false;
     m_state.ZeroSizeTicks = 0;
+    m_state.StalledTicks = 0;
+    m_state.FileGrew = false;
+    m_state.PendingFault = GraphFault::None;
+    m_state.SpeakersGone = m_state.MicrophoneGone = false;
+    m_state.SpeakersNoteTicks = m_state.MicrophoneNoteTicks = 0;
+    m_state.SilenceRestartWait = 0;
     if (m_ui.IsLargeLayout())
         m_ui.SetMenu(Env().NotWindows7 ? RecorderMenu::RecordingWithBackground : RecorderMenu::Recording);
     Settings.SetTopWindow = 1;
@@ -214,12 +225,68 @@ void RecordingSession::ProbeFileSize() {
         m_state.ProbeState =
             m_platform.OpenProbe(m_state.OutputPath) ? SessionState::Probe::Open : SessionState::Probe::Failed;
     if (m_state.ProbeState != SessionState::Probe::Open) return;
+    const std::uint64_t before = m_state.RecordedBytes;
     m_state.RecordedBytes = m_platform.ProbeLength();
     // Only an unbroken run of empty measurements of this recording counts.
     if (m_state.RecordedBytes == 0)
         ++m_state.ZeroSizeTicks;
     else
         m_state.ZeroSizeTicks = 0;
+    if (m_state.RecordedBytes > before) {
+        if (before > 0) m_state.FileGrew = true;
+        m_state.StalledTicks = 0;
+    } else if (m_state.RecordedBytes > 0) {
+        ++m_state.StalledTicks;
+    }
+}
+
+void RecordingSession::TakeGraphEvents() {
+    SessionState& s = m_state;
+    GraphEvent event;
+    for (int i = 0; i < kEventsPerTick && m_graph.NextEvent(event); ++i) {
+        if (event.code == kEventAudioDevice) {
+            const bool microphone = event.param1 == kFlowMicrophone;
+            (microphone ? s.MicrophoneGone : s.SpeakersGone) = event.param2 == 0;
+            if (event.param2 == 0) (microphone ? s.MicrophoneNoteTicks : s.SpeakersNoteTicks) = kDeviceNoteTicks;
+            continue;
+        }
+        const GraphFault fault = FaultOfEvent(event);
+        if (fault != GraphFault::None && s.PendingFault == GraphFault::None) {
+            s.PendingFault = fault;
+            s.PendingFaultError = event.param1;
+        }
+    }
+    const int limit = s.FileGrew ? kStalledTickLimit : kZeroSizeTickLimit;
+    if (s.PendingFault == GraphFault::None && s.PauseState == kRunning && s.StalledTicks >= limit) {
+        s.PendingFault = GraphFault::Stalled;
+        s.PendingFaultError = 0;
+    }
+}
+
+void RecordingSession::StopForFault() {
+    SessionState& s = m_state;
+    const GraphFault fault = WithDiskSpace(s.PendingFault, m_platform.DiskFull(s.OutputPath));
+    const std::wstring recorded = TimeOfDayText(m_platform.LocalTimeNow() - s.RecordingStartTime - s.PausedTime);
+    const std::wstring path = s.OutputPath;
+    if (!StopFromTick()) return;
+    std::wstring text = FaultMessage(fault, s.PendingFaultError, path, recorded);
+    if (s.StopError < 0) text += L"\n\n" + StopFailureMessage(s.StopError, path);
+    s.PendingFault = GraphFault::None;
+    m_platform.ShowMessage(text, false);
+}
+
+void RecordingSession::KeepSilenceHelper() {
+    if (!Env().VistaOrLater || !Settings.VistaAudio) return;
+    if (m_platform.WindowExists(L"Silence")) {
+        m_state.SilenceRestartWait = 0;
+        return;
+    }
+    if (m_state.SilenceRestartWait > 0) {
+        --m_state.SilenceRestartWait;
+        return;
+    }
+    m_platform.StartHidden(L".\\zvsln.exe");
+    m_state.SilenceRestartWait = kSilenceRestartTicks;
 }
 
 void RecordingSession::RecordingTick() {
@@ -231,6 +298,7 @@ void RecordingSession::RecordingTick() {
     }
     if (s.Recording && m_graph.Exists() && s.PauseState == kPauseRequested) {
         s.PauseState = kPaused;
+        s.StalledTicks = 0;
         m_ui.StopTimer();
         m_graph.Pause();
         m_ui.StartTimer();
@@ -239,18 +307,27 @@ void RecordingSession::RecordingTick() {
     if (s.Recording && m_graph.Exists() && s.PauseState == kResumeRequested) {
         m_ui.StopTimer();
         s.PauseState = kRunning;
+        s.StalledTicks = 0;
         m_graph.Run();
         m_ui.StartTimer();
         return;
     }
     if (s.PauseState == kPaused) s.PausedTime += kTicksPerSecond;
 
-    if (s.Recording && s.PauseState == kRunning) {
-        if (s.StopRequested) {
-            StopFromTick();
+    if (s.Recording && s.PauseState == kRunning && s.StopRequested) {
+        StopFromTick();
+        return;
+    }
+    if (s.Recording && s.PauseState == kRunning) ProbeFileSize();
+    if (s.Recording) {
+        TakeGraphEvents();
+        if (s.PendingFault != GraphFault::None) {
+            StopForFault();
             return;
         }
-        ProbeFileSize();
+    }
+    if (s.Recording && s.PauseState == kRunning) {
+        KeepSilenceHelper();
         if (s.ZeroSizeTicks >= kZeroSizeTickLimit) {
             // Left at the limit when the stop could not run, so the next tick tries again.
             if (!StopFromTick()) return;
@@ -305,6 +382,12 @@ void RecordingSession::UpdateStatus() {
         text = Format(L"Recording: %ls MB  %ls", mb, elapsed);
     else
         text = Format(L"Recording: %ls MB", mb);
+    SessionState& s = m_state;
+    const std::wstring note =
+        AudioDeviceNote(s.SpeakersGone || s.SpeakersNoteTicks > 0, s.MicrophoneGone || s.MicrophoneNoteTicks > 0);
+    if (s.SpeakersNoteTicks > 0) --s.SpeakersNoteTicks;
+    if (s.MicrophoneNoteTicks > 0) --s.MicrophoneNoteTicks;
+    if (!note.empty()) text += L"  " + note;
     SetStatus(text, true);
 }
 

@@ -31,6 +31,23 @@ struct SessionState {
     enum class Probe { None, Open, Failed } ProbeState = Probe::None;
     // Consecutive ticks of the current recording at which the file measured 0 bytes.
     int ZeroSizeTicks = 0;
+    // Consecutive running ticks at which a file of some bytes had not grown,
+    // and whether it has grown since its first measurement.
+    int StalledTicks = 0;
+    bool FileGrew = false;
+    // What the graph's events reported: a fault that ends the recording at
+    // the next chance, with its error, and the audio devices gone.
+    GraphFault PendingFault = GraphFault::None;
+    std::int32_t PendingFaultError = 0;
+    bool SpeakersGone = false;
+    bool MicrophoneGone = false;
+    // Ticks a loss stays in the status line after its device came back.
+    int SpeakersNoteTicks = 0;
+    int MicrophoneNoteTicks = 0;
+    // The last stop's result: negative when the graph refused to stop.
+    std::int32_t StopError = 0;
+    // Ticks to wait before the silence helper is started again.
+    int SilenceRestartWait = 0;
     std::int64_t RecordingStartTime = 0;  // local time, 100-ns units
     std::int64_t PausedTime = 0;          // 100-ns units
     std::wstring ElapsedText;
@@ -41,6 +58,17 @@ struct SessionState {
 
 // A recording is stopped after this many zero-size ticks in a row.
 constexpr int kZeroSizeTickLimit = 30;
+// A file that grew and then stays the same size for this many running ticks
+// is no longer written; before it first grew, the zero-size limit applies.
+constexpr int kStalledTickLimit = 5;
+// A silence helper that is gone during a recording is started again, at
+// most once in this many ticks.
+constexpr int kSilenceRestartTicks = 5;
+// A lost audio device stays in the status line at least this many ticks, so
+// a device that comes back at once is still seen to have gone.
+constexpr int kDeviceNoteTicks = 5;
+// The graph's events read at most per tick.
+constexpr int kEventsPerTick = 64;
 constexpr std::int64_t kTicksPerSecond = 10000000;
 
 class RecordingSession {
@@ -83,6 +111,13 @@ private:
     // limit): true when the recording stopped; timer 1 runs again either way.
     bool StopFromTick();
     bool BeginRecording();
+    // Reads the graph's pending events: a fault to stop for, device news.
+    void TakeGraphEvents();
+    // Stops for the pending fault and says why; the fault stays pending
+    // while the stop cannot run.
+    void StopForFault();
+    // Starts the silence helper again when its window is gone.
+    void KeepSilenceHelper();
     bool OverlapsCaptureRegion();
     void ProbeFileSize();
     void CloseProbe();

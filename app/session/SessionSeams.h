@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/services/Geometry.h"
+#include "app/session/GraphFaults.h"
 
 class RecordingGraphControl {
 public:
@@ -19,8 +20,11 @@ public:
     virtual bool Start(std::int64_t& startTime) = 0;
     virtual void Run() = 0;
     virtual void Pause() = 0;
-    // Notifies the restore helper, waits a second and stops the graph.
-    virtual void Stop() = 0;
+    // Notifies the restore helper, waits a second and stops the graph; the
+    // stop's result (an HRESULT: negative when the graph refused).
+    virtual std::int32_t Stop() = 0;
+    // Takes the next of the graph's pending events; false when none waits.
+    virtual bool NextEvent(GraphEvent& event) = 0;
     // Removes the filters and recreates an empty graph.
     virtual void Reset() = 0;
 };
@@ -64,6 +68,8 @@ public:
     // Starts a program beside the recorder, hidden; false when the shell refused.
     virtual bool StartHidden(const std::wstring& file) = 0;
     virtual void PlaySoundFile(const std::wstring& file) = 0;
+    // Whether the disk that holds `path` has no room left.
+    virtual bool DiskFull(const std::wstring& path) = 0;
 };
 
 // The other parts of the recorder the session calls into.

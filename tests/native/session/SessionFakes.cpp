@@ -58,3 +58,10 @@ bool FakePeers::SetupOutputFile(std::wstring& name, std::wstring& path) {
     path = (folder / name).wstring();
     return true;
 }
+
+bool FakeGraph::NextEvent(GraphEvent& event) {
+    if (events.empty()) return false;
+    event = events.front();
+    events.erase(events.begin());
+    return true;
+}

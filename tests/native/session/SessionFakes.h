@@ -26,11 +26,17 @@ public:
     bool Start(std::int64_t& startTime) override;
     void Run() override { m_log.Add("graph.Run"); }
     void Pause() override { m_log.Add("graph.Pause"); }
-    void Stop() override { m_log.Add("graph.Stop"); }
+    std::int32_t Stop() override {
+        m_log.Add("graph.Stop");
+        return stopResult;
+    }
+    bool NextEvent(GraphEvent& event) override;
     void Reset() override { m_log.Add("graph.Reset"); }
 
     bool exists = true;
     bool startSucceeds = true;
+    std::int32_t stopResult = 0;
+    std::vector<GraphEvent> events;  // taken from the front
     // Runs inside Start, where the real build asks its questions.
     std::function<void()> duringStart;
     // The session's output path, where Start creates the (empty) file.
@@ -85,6 +91,7 @@ public:
     bool WindowExists(const std::wstring& title) override;
     bool StartHidden(const std::wstring& file) override;
     void PlaySoundFile(const std::wstring& file) override { sounds.push_back(file); }
+    bool DiskFull(const std::wstring&) override { return diskFull; }
 
     std::int64_t clock = 130000000000000000;  // a local time in 100-ns units
     std::vector<std::wstring> messages;
@@ -95,6 +102,7 @@ public:
     bool silenceRuns = true;
     bool shellStarts = true;
     int silenceAppearsAfterWaits = 0;  // waits after the start until "Silence" exists
+    bool diskFull = false;
     std::vector<std::wstring> sounds;
 
 private:

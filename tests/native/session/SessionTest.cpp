@@ -62,9 +62,14 @@ protected:
         DurationText[0] = L'\0';
         if (seconds > 0) FormatDuration(seconds);
     }
-    // Moves the clock one second and runs a tick.
+    // Moves the clock one second and runs a tick. While `writing`, the
+    // writer adds a few bytes to a file it has begun, as a running one does.
     void Tick() {
         platform.clock += kTicksPerSecond;
+        const std::filesystem::path file(session.State().OutputPath);
+        std::error_code error;
+        const std::uintmax_t size = std::filesystem::file_size(file, error);
+        if (writing && !error && size > 0 && session.State().PauseState == kRunning) Grow(size + 10);
         session.RecordingTick();
     }
     void Grow(std::uintmax_t bytes) {
@@ -83,6 +88,7 @@ protected:
     FakePeers peers;
     RecordingSession session;
     std::filesystem::path folder;
+    bool writing = true;
 };
 
 TEST_F(SessionTest, StartRecordsIntoTheFileAndShowsItsSize) {
@@ -517,3 +523,171 @@ TEST_F(SessionTest, HotkeyRequestsAStartThenAStopWithTheLockouts) {
 }
 
 }  // namespace
+
+namespace {
+
+struct FaultCase {
+    const char* name;
+    std::vector<GraphEvent> events;  // what the graph reports at the third tick
+    bool diskFull;                   // what the output's disk says then
+    std::wstring what;               // the box's account of it; empty: the recording goes on
+};
+
+const FaultCase kFaults[] = {
+    {"DiskFullError", {{kEventErrorAbort, static_cast<std::int32_t>(0x80070070), 0}}, false, L"the disk is full (F)"},
+    {"WriteFaultOnAFullDisk",
+     {{kEventErrorAbort, static_cast<std::int32_t>(0x8007001D), 0}},
+     true,
+     L"the disk is full (F)"},
+    {"WriteFault",
+     {{kEventErrorAbort, static_cast<std::int32_t>(0x8007001D), 0}},
+     false,
+     L"the file could not be written (error 0x8007001D)"},
+    {"FilterError",
+     {{kEventErrorAbortEx, static_cast<std::int32_t>(0x80004005), 0}},
+     false,
+     L"the recording failed (error 0x80004005)"},
+    {"UserAbort", {{kEventUserAbort, 0, 0}}, false, L"the recording was aborted"},
+    {"DeviceLost", {{kEventDeviceLost, 0, 0}}, false, L"a capture device was disconnected"},
+    {"EveryStreamEnded", {{kEventComplete, 0, 0}}, false, L"the picture and the sound ended"},
+    // The first fatal event is the one the box tells of.
+    {"FirstOfTwo",
+     {{0x0D, 0, 0}, {kEventUserAbort, 0, 0}, {kEventErrorAbort, static_cast<std::int32_t>(0x80070070), 0}},
+     false,
+     L"the recording was aborted"},
+    {"DeviceBack", {{kEventDeviceLost, 0, 1}}, false, L""},
+    {"StreamErrorStillPlaying", {{0x07, static_cast<std::int32_t>(0x80004005), 0}}, true, L""},
+    {"MicrophoneNews", {{kEventAudioDevice, kFlowMicrophone, 0}}, true, L""},
+};
+
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+
+class GraphFaults : public SessionTest, public ::testing::WithParamInterface<FaultCase> {
+protected:
+    // The message with the test's folder and file in place of F and P.
+    std::wstring Expected(const std::wstring& what, const std::wstring& recorded) {
+        std::wstring text = what;
+        const std::wstring folderText = (folder / "").wstring();
+        if (text.size() > 3 && text.compare(text.size() - 3, 3, L"(F)") == 0)
+            text.replace(text.size() - 2, 1, folderText);
+        return L"Recording stopped: " + text + L". The recording up to " + recorded + L" is saved in " +
+               (folder / "Call 1.wmv").wstring() + L".";
+    }
+};
+
+}  // namespace
+
+TEST_P(GraphFaults, AFatalEventStopsTheRecordingAndSaysWhyAndWhere) {
+    const FaultCase& c = GetParam();
+    StartRecording();
+    Grow(4096);
+    Tick();
+    Tick();
+    graph.events = c.events;
+    platform.diskFull = c.diskFull;
+    Tick();
+    if (c.what.empty()) {
+        EXPECT_TRUE(session.State().Recording);
+        EXPECT_EQ(log.Count("graph.Stop"), 0);
+        EXPECT_TRUE(platform.messages.empty());
+        return;
+    }
+    EXPECT_FALSE(session.State().Recording);
+    EXPECT_EQ(log.Count("graph.Stop"), 1);
+    EXPECT_TRUE(ui.timerRunning);
+    EXPECT_EQ(ui.buttonText, L"RECORD");
+    EXPECT_EQ(platform.messages, std::vector<std::wstring>{Expected(c.what, L"00:00:03")});
+    EXPECT_EQ(log.Count("peers.CloseProgram"), 0);
+
+    // Idle afterwards: the report, and a next recording that goes on.
+    EXPECT_TRUE(session.PostStopReport());
+    EXPECT_EQ(Status(), L"Recording Stopped: 0.00 MB");
+    platform.diskFull = false;
+    StartRecording();
+    Grow(4096);
+    for (int i = 0; i < 3; ++i) Tick();
+    EXPECT_TRUE(session.State().Recording);
+    EXPECT_EQ(platform.messages.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Events, GraphFaults, ::testing::ValuesIn(kFaults),
+                         [](const ::testing::TestParamInfo<FaultCase>& info) { return info.param.name; });
+
+TEST_F(SessionTest, AFileThatStopsGrowingStopsTheRecordingAfterFiveRunningTicks) {
+    StartRecording();
+    Grow(4096);
+    Tick();
+    Tick();  // has grown since its first measurement
+    writing = false;
+    session.TogglePause();
+    for (int i = 0; i < 10; ++i) Tick();  // paused ticks do not count
+    session.TogglePause();
+    for (int i = 0; i < 5; ++i) Tick();  // the resume tick and four running ticks
+    EXPECT_TRUE(session.State().Recording);
+    Tick();
+    EXPECT_FALSE(session.State().Recording);
+    EXPECT_EQ(platform.messages,
+              std::vector<std::wstring>{L"Recording stopped: nothing more was written to the file. The recording up "
+                                        L"to 00:00:09 is saved in " +
+                                        (folder / "Call 1.wmv").wstring() + L"."});
+}
+
+TEST_F(SessionTest, AFileThatNeverGrewPastItsFirstSizeHasTheEmptyFilesThirtyTicks) {
+    writing = false;
+    StartRecording();
+    Grow(4096);
+    for (int i = 0; i < kZeroSizeTickLimit; ++i) Tick();  // the first measures it
+    EXPECT_TRUE(session.State().Recording);
+    Tick();
+    EXPECT_FALSE(session.State().Recording);
+    EXPECT_EQ(platform.messages.size(), 1u);
+}
+
+TEST_F(SessionTest, AStopTheGraphRefusesIsReported) {
+    StartRecording();
+    Grow(4096);
+    graph.stopResult = static_cast<std::int32_t>(0x80004005);
+    session.ToggleRecording();
+    EXPECT_FALSE(session.State().Recording);
+    EXPECT_EQ(platform.messages, std::vector<std::wstring>{
+                                     L"The recording could not be stopped cleanly (error 0x80004005). It is saved in " +
+                                     (folder / "Call 1.wmv").wstring() + L", but it may not play to its end."});
+}
+
+TEST_F(SessionTest, TheStatusLineTellsOfTheAudioDevicesTheFilterLostAndFound) {
+    StartRecording();
+    Grow(4096);
+    const std::wstring mic = L"  Microphone disconnected \u2014 recording the call audio only";
+    const std::wstring both = L"  Audio devices disconnected \u2014 waiting for a device";
+    const std::wstring speakers = L"  Speakers disconnected \u2014 waiting for a device";
+    // A loss stays five ticks after its device came back, and as long as it is gone.
+    const std::vector<std::pair<std::vector<GraphEvent>, std::wstring>> steps = {
+        {{{kEventAudioDevice, kFlowMicrophone, 0}, {kEventAudioDevice, kFlowMicrophone, 1}}, mic},
+        {{}, mic},
+        {{{kEventAudioDevice, kFlowSpeakers, 0}}, both},
+        {{}, both},
+        {{}, both},
+        {{}, speakers},
+        {{{kEventAudioDevice, kFlowSpeakers, 1}}, speakers},
+        {{}, L""},
+    };
+    int second = 0;
+    for (const auto& [events, note] : steps) {
+        graph.events = events;
+        Tick();
+        EXPECT_EQ(Status(), L"Recording: 0.00 MB  00:00:0" + std::to_wstring(++second) + note);
+    }
+    EXPECT_TRUE(session.State().Recording);
+}
+
+TEST_F(SessionTest, ASilenceHelperGoneDuringARecordingIsStartedAgainEveryFiveTicks) {
+    StartRecording();
+    Grow(4096);
+    const int before = log.Count("shell.StartHidden");
+    platform.silenceRuns = false;
+    platform.shellStarts = false;  // it does not come back
+    for (int i = 0; i < 11; ++i) Tick();
+    EXPECT_EQ(log.Count("shell.StartHidden") - before, 2);
+    EXPECT_TRUE(session.State().Recording);
+    EXPECT_TRUE(platform.messages.empty());
+}

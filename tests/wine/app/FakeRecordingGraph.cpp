@@ -61,7 +61,13 @@ bool RunRecordingGraph() {
 
 void PauseRecordingGraph() { g_paused = true; }
 
-void StopRecordingGraph() { StopWriter(); }
+HRESULT StopRecordingGraph() {
+    StopWriter();
+    return S_OK;
+}
+
+// The fake graph's writer never fails: no events.
+bool NextRecordingGraphEvent(long&, LONG_PTR&, LONG_PTR&) { return false; }
 
 HRESULT ResetRecordingGraph() {
     StopWriter();
