@@ -13,6 +13,7 @@
 #include "capfilter/CaptureParams.h"
 #include "capfilter/SampleTiming.h"
 #include "capfilter/Sonark.h"
+#include "capfilter/SonarkEvents.h"
 #include "capfilter/SonarkPlatform.h"
 #include "framework/win/Handles.h"
 
@@ -307,6 +308,7 @@ void CSonarkStream::LoseSpeakers(const char* why, HRESULT hr, REFERENCE_TIME str
               static_cast<unsigned long>(hr));
     m_gap.Begin(m_rtSampleTime, streamTime);
     m_speakersReopen.Lost(::GetTickCount());
+    if (FAILED(hr)) TellDevice(true, true);
     m_pCaptureClient = nullptr;
     m_pAudioClient = nullptr;
 }
@@ -315,6 +317,7 @@ void CSonarkStream::LoseMicrophone(const char* why, HRESULT hr) {
     LogAudioF("Microphone lost (%s, 0x%08lX): the speakers go on alone until one comes\n", why,
               static_cast<unsigned long>(hr));
     m_micReopen.Lost(::GetTickCount());
+    if (FAILED(hr)) TellDevice(false, true);
     m_pCaptureClient1 = nullptr;
     m_pAudioClient1 = nullptr;
     m_micCarry.Clear();
@@ -460,7 +463,17 @@ HRESULT CSonarkStream::TakeOpening(bool speakers, DWORD now) {
         m_micCarry.Configure(format.nAvgBytesPerSec, static_cast<size_t>(m_micBlockAlign));
     }
     LogAudioF("%s reopened after %u ms\n", flow, static_cast<unsigned>(schedule.Reopened(now)));
+    TellDevice(speakers, false);
     return S_OK;
+}
+
+void CSonarkStream::TellDevice(bool speakers, bool lost) {
+    bool& told = speakers ? m_speakersToldLost : m_micToldLost;
+    // A return is told only after a loss, and each only once.
+    if (lost == told) return;
+    told = lost;
+    m_pSourceFilter->NotifyEvent(kSonarkAudioDeviceEvent, speakers ? kSonarkFlowSpeakers : kSonarkFlowMicrophone,
+                                 lost ? 0 : 1);
 }
 
 HRESULT CSonarkStream::FollowDevices(bool dualAudio, REFERENCE_TIME streamTime) {

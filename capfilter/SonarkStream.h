@@ -89,6 +89,8 @@ private:
     void ListenForDefaultChanges(IMMDeviceEnumerator* enumerator);
     void LoseSpeakers(const char* why, HRESULT hr, REFERENCE_TIME streamTime);
     void LoseMicrophone(const char* why, HRESULT hr);
+    // Sends the graph the flow's news: its device lost, or back.
+    void TellDevice(bool speakers, bool lost);
     // Takes in default changes and reopens the flows whose turn has come; a
     // failure code only for what no reopening cures.
     HRESULT FollowDevices(bool dualAudio, REFERENCE_TIME streamTime);
@@ -133,6 +135,10 @@ private:
     ComPtr<IReferenceClock> m_pClock;
 
     bool m_bMonoMic = false;
+    // Whether the graph was told that the flow lost its device (and not yet
+    // that it has one again). Streaming thread only.
+    bool m_speakersToldLost = false;
+    bool m_micToldLost = false;
     int m_nPacketCount = 0;
     sonark::MicCarry m_micCarry;
     sonark::OutputRemainder m_remainder;
