@@ -230,7 +230,12 @@ HRESULT CPixarkStream::DoBufferProcessingLoop() {
         hr = Deliver(sample.Get());
         sample.Reset();
         AddThreadCpu();
-        if (hr != S_OK) return S_OK;  // downstream refuses: done until the next command
+        // Downstream refuses: done until the next command; a failure that is
+        // not a stop's (the writer's full disk) is the graph's news.
+        if (hr != S_OK) {
+            if (IsDeliveryFailure(hr)) m_pFilter->NotifyEvent(EC_ERRORABORT, hr, 0);
+            return S_OK;
+        }
         ++m_delivered;
         ++m_next;
     }

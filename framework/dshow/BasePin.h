@@ -90,6 +90,11 @@ protected:
     LONG m_TypeVersion = 1;
 };
 
+// Whether a delivery's result is the downstream's failure rather than the
+// refusal of a pin that is stopping or flushing (S_FALSE, VFW_E_WRONG_STATE,
+// VFW_E_NOT_COMMITTED).
+inline bool IsDeliveryFailure(HRESULT hr) { return FAILED(hr) && hr != VFW_E_WRONG_STATE && hr != VFW_E_NOT_COMMITTED; }
+
 class CBaseOutputPin : public CBasePin {
 public:
     CBaseOutputPin(const wchar_t* objectName, CBaseFilter* filter, CCritSec* lock, HRESULT* phr,

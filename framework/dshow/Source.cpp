@@ -166,8 +166,12 @@ HRESULT CSourceStream::DoBufferProcessingLoop() {
                 hr = Deliver(sample);
                 sample->Release();
                 // Downstream refuses (stopping, flushing, failed): this
-                // stream is done until the next command.
-                if (hr != S_OK) return S_OK;
+                // stream is done until the next command. A failure that is
+                // not a stop's (the writer's full disk) is the graph's news.
+                if (hr != S_OK) {
+                    if (IsDeliveryFailure(hr)) m_pSourceFilter->NotifyEvent(EC_ERRORABORT, hr, 0);
+                    return S_OK;
+                }
             } else if (hr == S_FALSE) {
                 sample->Release();
                 DeliverEndOfStream();
