@@ -71,7 +71,7 @@ bool AsfMuxer::Write(size_t streamIndex, const AsfSample& sample) {
     uint32_t limit = GatherLimit(streamIndex);
     if (limit == 0) {
         st.lastStop = stop;
-        return WriteObject(streamIndex, sample.data, sample.size, start);
+        return WriteObject(streamIndex, sample.data, sample.size, start, stop);
     }
     // ASF keeps milliseconds: a continuation within one of them still joins.
     bool continues = !st.pending.empty() && !sample.discontinuity && std::abs(start - st.pendingStop) < 10000 &&
@@ -90,10 +90,10 @@ bool AsfMuxer::FlushPending(size_t streamIndex) {
     if (st.pending.empty()) return true;
     std::vector<uint8_t> object;
     object.swap(st.pending);
-    return WriteObject(streamIndex, object.data(), object.size(), st.pendingStart);
+    return WriteObject(streamIndex, object.data(), object.size(), st.pendingStart, st.pendingStop);
 }
 
-bool AsfMuxer::WriteObject(size_t streamIndex, const uint8_t* data, size_t size, int64_t start) {
+bool AsfMuxer::WriteObject(size_t streamIndex, const uint8_t* data, size_t size, int64_t start, int64_t stop) {
     StreamState& st = m_streams[streamIndex];
     AsfMediaObject object;
     object.stream = m_info.streams[streamIndex].number;
@@ -107,7 +107,11 @@ bool AsfMuxer::WriteObject(size_t streamIndex, const uint8_t* data, size_t size,
     object.data = data;
     object.size = static_cast<uint32_t>(size);
     uint64_t firstPacket = m_packetizer.PacketsWritten();
-    if (!m_packetizer.Write(object, m_out)) return Fail("cannot write a data packet");
+    if (!m_packetizer.Write(object, m_out)) {
+        m_writeFailed = true;
+        return Fail("cannot write a data packet");
+    }
+    m_writtenEnd = std::max(m_writtenEnd, stop);
     if (streamIndex == m_indexStream)
         m_index.AddKeyObject(object.presentationMs, static_cast<uint32_t>(firstPacket),
                              static_cast<uint32_t>(m_packetizer.PacketsWritten() - firstPacket));
@@ -117,8 +121,9 @@ bool AsfMuxer::WriteObject(size_t streamIndex, const uint8_t* data, size_t size,
 bool AsfMuxer::Finish() {
     if (!m_begun) return Fail("the file is not open");
     if (m_finished) return true;
+    if (m_writeFailed) return FinishAfterFailure();
     for (size_t i = 0; i < m_streams.size(); ++i)
-        if (!FlushPending(i)) return false;
+        if (!FlushPending(i)) return FinishAfterFailure();
     m_finished = true;
     uint64_t packets = m_packetizer.PacketsWritten();
     m_totals.dataPackets = packets;
@@ -134,4 +139,19 @@ bool AsfMuxer::Finish() {
     m_totals.fileSize = m_headerSize + kAsfDataObjectHeaderSize + dataBytes + index.size();
     if (!index.empty() && !m_out.Append(index.data(), index.size())) return Fail("cannot write the index");
     return WriteHeaders();
+}
+
+// A disk that filled up: the header is rewritten in place (it needs no
+// room) for the packets written whole, so the file plays up to there; the
+// rest and the index are lost. Still a failure to the caller.
+bool AsfMuxer::FinishAfterFailure() {
+    m_finished = true;
+    const uint64_t packets = m_packetizer.PacketsWritten();
+    m_totals.dataPackets = packets;
+    m_totals.sendDuration = static_cast<uint64_t>(m_writtenEnd);
+    m_totals.playDuration = static_cast<uint64_t>(m_writtenEnd) + static_cast<uint64_t>(m_info.prerollMs) * 10000;
+    m_totals.fileSize = m_headerSize + kAsfDataObjectHeaderSize + packets * m_info.packetSize;
+    const std::string error = m_error;
+    WriteHeaders();
+    return Fail(error.empty() ? "cannot write a data packet" : error);
 }

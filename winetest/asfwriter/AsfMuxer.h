@@ -61,9 +61,10 @@ private:
     };
 
     bool Fail(const std::string& text);
-    bool WriteObject(size_t streamIndex, const uint8_t* data, size_t size, int64_t start);
+    bool WriteObject(size_t streamIndex, const uint8_t* data, size_t size, int64_t start, int64_t stop);
     bool FlushPending(size_t streamIndex);
     bool WriteHeaders();
+    bool FinishAfterFailure();
     uint32_t GatherLimit(size_t streamIndex) const;
 
     AsfFileInfo m_info;
@@ -76,6 +77,10 @@ private:
     AsfTotals m_totals;
     uint64_t m_headerSize = 0;
     int64_t m_endTime = 0;
+    // The end of the media objects written whole, and whether a packet
+    // could not be written (the file then ends with the last whole one).
+    int64_t m_writtenEnd = 0;
+    bool m_writeFailed = false;
     uint32_t m_lastSendMs = 0;
     bool m_begun = false;
     bool m_finished = false;

@@ -165,21 +165,30 @@ HRESULT CAsfWriterFilter::FinishFile() {
     bool ok = m_muxer->Finish();
     m_muxer.reset();
     m_output.Close();
-    return ok && !m_writeFailed ? S_OK : HRESULT_FROM_WIN32(ERROR_WRITE_FAULT);
+    return ok && !m_writeFailed ? S_OK : WriteError();
+}
+
+HRESULT CAsfWriterFilter::WriteError() const {
+    const HRESULT hr = m_output.LastError();
+    return FAILED(hr) ? hr : HRESULT_FROM_WIN32(ERROR_WRITE_FAULT);
 }
 
 HRESULT CAsfWriterFilter::WriteSample(int pinIndex, const AsfSample& sample) {
     bool failedNow = false;
+    HRESULT error = S_OK;
     {
         std::lock_guard<std::mutex> mux(m_muxLock);
         if (!m_muxer) return VFW_E_WRONG_STATE;
         if (pinIndex < 0 || pinIndex >= static_cast<int>(m_muxStream.size()) || m_muxStream[pinIndex] < 0)
             return VFW_E_NOT_CONNECTED;
-        if (m_writeFailed) return HRESULT_FROM_WIN32(ERROR_WRITE_FAULT);
-        if (!m_muxer->Write(static_cast<size_t>(m_muxStream[pinIndex]), sample)) m_writeFailed = failedNow = true;
+        if (m_writeFailed) return WriteError();
+        if (!m_muxer->Write(static_cast<size_t>(m_muxStream[pinIndex]), sample)) {
+            m_writeFailed = failedNow = true;
+            error = WriteError();
+        }
     }
-    if (failedNow) NotifyEvent(EC_ERRORABORT, HRESULT_FROM_WIN32(ERROR_WRITE_FAULT), 0);
-    return failedNow ? HRESULT_FROM_WIN32(ERROR_WRITE_FAULT) : S_OK;
+    if (failedNow) NotifyEvent(EC_ERRORABORT, error, 0);
+    return failedNow ? error : S_OK;
 }
 
 void CAsfWriterFilter::EndOfStreamArrived() {

@@ -73,6 +73,9 @@ private:
 
     HRESULT OpenFile();
     HRESULT FinishFile();
+    // The output's last write error, or ERROR_WRITE_FAULT's when it told none
+    // (under the mux lock).
+    HRESULT WriteError() const;
     void LetSamplesGo(bool go);
     void NotifyCompleteIfDone();
     AsfFileInfo FileInfo() const;

@@ -11,7 +11,10 @@ class Win32FileOutput : public AsfOutput {
 public:
     // S_OK or the creation's error as an HRESULT.
     HRESULT Create(const wchar_t* path);
-    void Close() { m_file.Reset(); }
+    // Closes the file, cut back to the end of its last whole write.
+    void Close();
+    // Why the last write failed, as an HRESULT (S_OK before any failure).
+    HRESULT LastError() const { return m_lastError; }
 
     bool Append(const uint8_t* data, size_t size) override;
     bool WriteAt(uint64_t offset, const uint8_t* data, size_t size) override;
@@ -21,4 +24,5 @@ private:
 
     win::Handle m_file;
     uint64_t m_end = 0;
+    HRESULT m_lastError = S_OK;
 };

@@ -393,3 +393,51 @@ TEST(AsfMuxer, HeaderLengthDoesNotDependOnTheTotals) {
 }
 
 }  // namespace
+
+namespace {
+
+// A disk with room for `room` more bytes: a write that does not fit fails.
+class FullDisk : public AsfOutput {
+public:
+    FullDisk(StdioOutput& out, uint64_t room) : m_out(out), m_room(room) {}
+    bool Append(const uint8_t* data, size_t size) override {
+        if (size > m_room) return false;
+        m_room -= size;
+        return m_out.Append(data, size);
+    }
+    bool WriteAt(uint64_t offset, const uint8_t* data, size_t size) override {
+        return m_out.WriteAt(offset, data, size);
+    }
+
+private:
+    StdioOutput& m_out;
+    uint64_t m_room;
+};
+
+}  // namespace
+
+TEST(AsfMuxer, AFullDiskLeavesAFileThatPlaysUpToItsLastWholePacket) {
+    const AsfFileInfo info = Info({Video(1, 64, 48, 24)}, 4000);
+    const std::string path = TempAsfPath("fulldisk");
+    StdioOutput file(path);
+    const uint64_t header = BuildAsfHeader(info, AsfTotals{}).size() + kAsfDataObjectHeaderSize;
+    FullDisk disk(file, header + 60 * 4000 + 1234);
+    AsfMuxer mux(info, disk);
+    ASSERT_TRUE(mux.Begin());
+    int frames = 0;
+    for (;; ++frames) {
+        std::vector<uint8_t> f = Frame(64, 48, 24, frames);
+        AsfSample sample{f.data(), f.size(), true, frames * kSecond / 10, (frames + 1) * kSecond / 10, false};
+        if (!mux.Write(0, sample)) break;
+    }
+    EXPECT_FALSE(mux.Finish());
+    file.Close();
+    // A 64 x 48 picture (9216 bytes) takes three packets of 4000 bytes (one
+    // payload each): the 60 packets hold the first 20 pictures whole.
+    EXPECT_EQ(frames, 20);
+    EXPECT_EQ(mux.Totals().dataPackets, 60u);
+    EXPECT_EQ(mux.Totals().sendDuration, 20u * kSecond / 10);
+    EXPECT_EQ(ReadFileBytes(path).size(), header + 60 * 4000);
+    EXPECT_EQ(std::vector<std::string>{"2.000000"}, Probe(path, "format=duration"));
+    EXPECT_EQ(std::vector<std::string>{"20"}, Probe(path, "stream=nb_read_packets", "-count_packets"));
+}
