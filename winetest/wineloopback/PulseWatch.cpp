@@ -164,6 +164,21 @@ struct Watched {
     std::weak_ptr<std::atomic<bool>> flag;
 };
 
+// Wine's own winmm registers a client with whatever enumerator the class id
+// gives. Wine's own enumerator never tells it anything, and winmm 8 answers a
+// default change by moving its wave mapper streams to the new default, which
+// it then fails to open (WAVERR_BADFORMAT): the program's sound would end
+// there, as it never does on this platform. Its client hears nothing here.
+bool IsWinesOwnClient(IMMNotificationClient* client) {
+    HMODULE module = nullptr;
+    const void* table = *reinterpret_cast<void* const*>(client);
+    const HMODULE winmm = ::GetModuleHandleW(L"winmm.dll");
+    return winmm &&
+           ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                static_cast<LPCWSTR>(table), &module) &&
+           module == winmm;
+}
+
 class Watcher {
 public:
     static Watcher& Get() {
@@ -203,6 +218,10 @@ public:
 
     HRESULT Register(IMMNotificationClient* client) {
         std::lock_guard<std::mutex> lock(m_lock);
+        if (IsWinesOwnClient(client)) {
+            m_quietClients.emplace_back(client);
+            return S_OK;
+        }
         m_clients.emplace_back(client);
         StartLocked();
         return S_OK;
@@ -210,6 +229,12 @@ public:
 
     HRESULT Unregister(IMMNotificationClient* client) {
         std::lock_guard<std::mutex> lock(m_lock);
+        auto quiet = std::find_if(m_quietClients.begin(), m_quietClients.end(),
+                                  [&](const ComPtr<IMMNotificationClient>& c) { return c.Get() == client; });
+        if (quiet != m_quietClients.end()) {
+            m_quietClients.erase(quiet);
+            return S_OK;
+        }
         auto it = std::find_if(m_clients.begin(), m_clients.end(),
                                [&](const ComPtr<IMMNotificationClient>& c) { return c.Get() == client; });
         if (it == m_clients.end()) return E_NOTFOUND;
@@ -304,17 +329,17 @@ private:
                 }
             const std::string& oldDefault = render ? before.defaultSink : before.defaultSource;
             const std::string& newDefault = render ? now.defaultSink : now.defaultSource;
-            if (oldDefault == newDefault) continue;
-            std::wstring id;
-            if (!newDefault.empty()) {
-                id = EndpointIdOf(render, newDefault);
-                if (id.empty()) id = render ? wineRender : wineCapture;
-            }
+            // PulseAudio is without a default for a moment while it picks
+            // another. Windows would name no device (a null id), which Wine's
+            // own winmm, a client in every process, cannot take: the change
+            // is told when the new default is there.
+            if (oldDefault == newDefault || newDefault.empty()) continue;
+            std::wstring id = EndpointIdOf(render, newDefault);
+            if (id.empty()) id = render ? wineRender : wineCapture;
+            if (id.empty()) continue;
             const EDataFlow flow = render ? eRender : eCapture;
             for (ERole role : {eConsole, eMultimedia, eCommunications})
-                each([&](IMMNotificationClient* c) {
-                    c->OnDefaultDeviceChanged(flow, role, id.empty() ? nullptr : id.c_str());
-                });
+                each([&](IMMNotificationClient* c) { c->OnDefaultDeviceChanged(flow, role, id.c_str()); });
         }
     }
 
@@ -326,6 +351,7 @@ private:
     bool m_started = false;
     std::vector<Watched> m_watched;
     std::vector<ComPtr<IMMNotificationClient>> m_clients;
+    std::vector<ComPtr<IMMNotificationClient>> m_quietClients;  // Wine's own: told nothing
     std::wstring m_wineDefaultRender, m_wineDefaultCapture;
 };
 
@@ -342,6 +368,16 @@ std::string DeviceOf(const std::wstring& endpointId, bool render, bool wineDefau
         if (e.render == render && ::CompareStringOrdinal(e.guid.c_str(), -1, guid.c_str(), -1, TRUE) == CSTR_EQUAL)
             return e.pulseName;
     return {};
+}
+
+bool Present(bool sink, const std::string& pulseName) {
+    Snapshot now;
+    if (!Watcher::Get().Now(now)) return true;
+    return (sink ? now.sinks : now.sources).count(pulseName) != 0;
+}
+
+std::wstring EndpointOf(bool render, const std::string& pulseName) {
+    return pulseName.empty() ? std::wstring() : EndpointIdOf(render, pulseName);
 }
 
 void SetWineDefaults(const std::wstring& renderId, const std::wstring& captureId) {

@@ -126,10 +126,27 @@ std::wstring WineTestSetting(const wchar_t* name, const wchar_t* fallback) {
     return result;
 }
 
+std::wstring FriendlyName(IMMDevice* device);
+
 // The platform's PulseAudio server has the null sinks "Speakers" (its
-// default) and "Microphone"; loopback is served from the speakers' monitor.
-std::wstring LoopbackSourceName() { return WineTestSetting(L"LoopbackSource", L"Monitor of Speakers"); }
-std::wstring DefaultSinkName() { return WineTestSetting(L"DefaultSink", L"Speakers"); }
+// default) and "Microphone". Loopback on an endpoint is served from the
+// monitor of its sink, as Windows' loopback hears the endpoint's own mix;
+// a test may name another source.
+std::wstring LoopbackSourceName(const std::wstring& sink) {
+    const std::wstring chosen = WineTestSetting(L"LoopbackSource", L"");
+    return chosen.empty() ? L"Monitor of " + sink : chosen;
+}
+
+// The sink Wine's default endpoint plays into: PulseAudio's default sink of
+// the moment, by the name of Wine's endpoint for it (a test may name one).
+std::wstring DefaultSinkName(IMMDeviceEnumerator* enumerator) {
+    const std::wstring chosen = WineTestSetting(L"DefaultSink", L"");
+    if (!chosen.empty()) return chosen;
+    const std::wstring id = pulse_watch::EndpointOf(true, pulse_watch::DeviceOf(std::wstring(), true, true));
+    ComPtr<IMMDevice> device;
+    if (!id.empty() && SUCCEEDED(enumerator->GetDevice(id.c_str(), &device))) return FriendlyName(device.Get());
+    return L"Speakers";
+}
 
 std::wstring FriendlyName(IMMDevice* device) {
     ComPtr<IPropertyStore> props;
@@ -153,11 +170,14 @@ std::wstring EndpointId(IMMDevice* device) {
 // "PulseAudio", with an id of its own) is not one of the named endpoints
 // but follows PulseAudio's default sink.
 std::wstring SinkOf(IMMDevice* device, IMMDeviceEnumerator* enumerator) {
+    const std::wstring id = EndpointId(device);
     ComPtr<IMMDevice> fallback;
     if (SUCCEEDED(enumerator->GetDefaultAudioEndpoint(eRender, eConsole, &fallback))) {
-        const std::wstring id = EndpointId(device);
-        if (!id.empty() && id == EndpointId(fallback.Get())) return DefaultSinkName();
+        if (!id.empty() && id == EndpointId(fallback.Get())) return DefaultSinkName(enumerator);
     }
+    // A stream for a sink that is gone plays on PulseAudio's default sink.
+    const std::string sink = pulse_watch::DeviceOf(id, true, false);
+    if (!sink.empty() && !pulse_watch::Present(true, sink)) return DefaultSinkName(enumerator);
     return FriendlyName(device);
 }
 
@@ -305,7 +325,7 @@ public:
             return hr;
         }
         if (m_capture) return AUDCLNT_E_ALREADY_INITIALIZED;
-        const std::wstring sourceName = LoopbackSourceName();
+        const std::wstring sourceName = LoopbackSourceName(m_sink);
         ComPtr<IMMDevice> source;
         HRESULT hr = FindCaptureEndpoint(m_enumerator.Get(), sourceName, &source);
         if (FAILED(hr)) return AUDCLNT_E_DEVICE_INVALIDATED;
