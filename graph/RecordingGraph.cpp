@@ -152,6 +152,14 @@ HRESULT StopRecordingGraph() {
     return hr;
 }
 
+void NotifyOfRecordingGraphEvents(HWND window, UINT message) {
+    ComPtr<IMediaEventEx> events;
+    IMediaEvent* base = RecordingGraph().mediaEvent.Get();
+    if (!base || FAILED(base->QueryInterface(IID_IMediaEventEx, reinterpret_cast<void**>(&events))) || !events) return;
+    const HRESULT hr = events->SetNotifyWindow(reinterpret_cast<OAHWND>(window), static_cast<long>(message), 0);
+    if (FAILED(hr)) AppendLog(L"\r\nSetNotifyWindow failed hr=0x%x", static_cast<unsigned>(hr));
+}
+
 bool NextRecordingGraphEvent(long& code, LONG_PTR& param1, LONG_PTR& param2) {
     IMediaEvent* events = RecordingGraph().mediaEvent.Get();
     if (!events || events->GetEvent(&code, &param1, &param2, 0) != S_OK) return false;

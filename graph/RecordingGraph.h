@@ -67,6 +67,9 @@ void PauseRecordingGraph();
 // (S_OK without a graph); a failure is also logged.
 HRESULT StopRecordingGraph();
 
+// Asks the graph to post `message` to `window` whenever events wait.
+void NotifyOfRecordingGraphEvents(HWND window, UINT message);
+
 // Takes the graph's next pending event without waiting, logs it and frees
 // its parameters (they are numbers for every event the recorder reads);
 // false when none waits.

@@ -33,6 +33,23 @@ bool IsWriteError(std::int32_t error) {
     return false;
 }
 
+// What the box says happened; the disk's folder or the error follows.
+struct FaultText {
+    GraphFault fault;
+    const wchar_t* what;
+    bool withError;
+};
+
+constexpr FaultText kFaultTexts[] = {
+    {GraphFault::DiskFull, L"the disk is full", false},
+    {GraphFault::WriteFailed, L"the file could not be written", true},
+    {GraphFault::DeviceLost, L"a capture device was disconnected", false},
+    {GraphFault::Aborted, L"the recording failed", true},
+    {GraphFault::UserAborted, L"the recording was aborted", false},
+    {GraphFault::Ended, L"the picture and the sound ended", false},
+    {GraphFault::Stalled, L"nothing more was written to the file", false},
+};
+
 }  // namespace
 
 GraphFault FaultOfEvent(const GraphEvent& event) {
@@ -68,33 +85,16 @@ GraphFault WithDiskSpace(GraphFault fault, bool diskFull) {
 
 std::wstring FaultMessage(GraphFault fault, std::int32_t error, const std::wstring& path,
                           const std::wstring& recorded) {
-    std::wstring what;
-    switch (fault) {
-        case GraphFault::DiskFull:
-            what = L"the disk is full (" + FolderOf(path) + L")";
-            break;
-        case GraphFault::WriteFailed:
-            what = L"the file could not be written (error " + ErrorText(error) + L")";
-            break;
-        case GraphFault::DeviceLost:
-            what = L"a capture device was disconnected";
-            break;
-        case GraphFault::Aborted:
-            what = L"the recording failed (error " + ErrorText(error) + L")";
-            break;
-        case GraphFault::UserAborted:
-            what = L"the recording was aborted";
-            break;
-        case GraphFault::Ended:
-            what = L"the picture and the sound ended";
-            break;
-        case GraphFault::Stalled:
-            what = L"nothing more was written to the file";
-            break;
-        case GraphFault::None:
-            return {};
+    for (const FaultText& t : kFaultTexts) {
+        if (t.fault != fault) continue;
+        std::wstring what = t.what;
+        if (fault == GraphFault::DiskFull)
+            what += L" (" + FolderOf(path) + L")";
+        else if (t.withError)
+            what += L" (error " + ErrorText(error) + L")";
+        return L"Recording stopped: " + what + L". The recording up to " + recorded + L" is saved in " + path + L".";
     }
-    return L"Recording stopped: " + what + L". The recording up to " + recorded + L" is saved in " + path + L".";
+    return {};
 }
 
 std::wstring StopFailureMessage(std::int32_t error, const std::wstring& path) {

@@ -33,7 +33,11 @@ constexpr ULONGLONG kDiskFullBytes = 1024 * 1024;
 class Graph final : public RecordingGraphControl {
 public:
     bool Exists() override { return RecordingGraphExists(); }
-    bool Start(std::int64_t& startTime) override { return StartRecordingGraph(startTime); }
+    bool Start(std::int64_t& startTime) override {
+        if (!StartRecordingGraph(startTime)) return false;
+        if (WinDlg* w = RecorderWindow()) NotifyOfRecordingGraphEvents(w->GetSafeHwnd(), kGraphNoticeMessage);
+        return true;
+    }
     void Run() override { RunRecordingGraph(); }
     void Pause() override { PauseRecordingGraph(); }
     std::int32_t Stop() override { return static_cast<std::int32_t>(StopRecordingGraph()); }

@@ -270,7 +270,11 @@ void RecordingSession::StopForFault() {
     const std::wstring path = s.OutputPath;
     if (!StopFromTick()) return;
     std::wstring text = FaultMessage(fault, s.PendingFaultError, path, recorded);
-    if (s.StopError < 0) text += L"\n\n" + StopFailureMessage(s.StopError, path);
+    // A writer that could not write its packets cannot finish its file
+    // either; that stop's error is the same fault's.
+    const bool sameFault =
+        s.StopError == s.PendingFaultError || (fault == GraphFault::DiskFull && IsDiskFullError(s.StopError));
+    if (s.StopError < 0 && !sameFault) text += L"\n\n" + StopFailureMessage(s.StopError, path);
     s.PendingFault = GraphFault::None;
     m_platform.ShowMessage(text, false);
 }
@@ -354,6 +358,13 @@ void RecordingSession::RecordingTick() {
         s.ElapsedText = TimeOfDayText(now - s.RecordingStartTime - s.PausedTime);
     }
     if (s.Recording) UpdateStatus();
+}
+
+void RecordingSession::OnGraphNotice() {
+    // Inside a toggle's pumped waits the tick acts once the toggle is done.
+    if (!m_state.Recording || m_state.ToggleBusy) return;
+    TakeGraphEvents();
+    if (m_state.PendingFault != GraphFault::None) StopForFault();
 }
 
 bool RecordingSession::StopFromTick() {

@@ -86,6 +86,9 @@ public:
     void TogglePause();
     // The session's share of the recorder window's tick.
     void RecordingTick();
+    // The graph has events waiting (its notification to the recorder
+    // window): a fault stops the recording at once rather than at the tick.
+    void OnGraphNotice();
     // Tick step 6: true when a stop left a report to give (the tick ends then).
     bool PostStopReport();
     // Starts ".\zvsln.exe" unless its window "Silence" exists; waits for it.

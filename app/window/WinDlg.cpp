@@ -50,6 +50,7 @@ ON_WM_SIZE()
 ON_WM_SYSCOMMAND()
 ON_MESSAGE(WM_SETFOCUS, OnFocusChange)
 ON_MESSAGE(WM_KILLFOCUS, OnFocusChange)
+ON_MESSAGE(kGraphNoticeMessage, OnGraphNotice)
 ON_WM_ERASEBKGND()
 ON_WM_PAINT()
 ON_WM_LBUTTONDOWN()
@@ -322,6 +323,11 @@ LRESULT WinDlg::OnSysCommand(UINT command, LPARAM lParam) {
         default:
             return DefWindowProc(WM_SYSCOMMAND, command, lParam);
     }
+}
+
+LRESULT WinDlg::OnGraphNotice(WPARAM, LPARAM) {
+    TheSession().OnGraphNotice();
+    return 0;
 }
 
 LRESULT WinDlg::OnFocusChange(WPARAM, LPARAM) {

@@ -48,6 +48,7 @@ protected:
     void OnSize(UINT type, int cx, int cy);
     LRESULT OnSysCommand(UINT command, LPARAM lParam);
     LRESULT OnFocusChange(WPARAM, LPARAM);
+    LRESULT OnGraphNotice(WPARAM, LPARAM);
     BOOL OnEraseBkgnd(HDC dc);
     void OnPaint();
     void OnLButtonDown(UINT flags, POINT point);

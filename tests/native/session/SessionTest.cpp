@@ -691,3 +691,31 @@ TEST_F(SessionTest, ASilenceHelperGoneDuringARecordingIsStartedAgainEveryFiveTic
     EXPECT_TRUE(session.State().Recording);
     EXPECT_TRUE(platform.messages.empty());
 }
+
+TEST_F(SessionTest, AFaultStopThatFailsTooTellsOfTheStopOnlyWhenItIsAnotherError) {
+    const std::wstring path = (folder / "Call 1.wmv").wstring();
+    const std::wstring stopSentence =
+        L"\n\nThe recording could not be stopped cleanly (error 0x8007001F). It is saved in " + path +
+        L", but it may not play to its end.";
+    // event error, stop error, what follows the fault's sentence
+    const std::vector<std::tuple<std::int32_t, std::int32_t, std::wstring>> cases = {
+        {static_cast<std::int32_t>(0x80070070), static_cast<std::int32_t>(0x80070070), L""},
+        {static_cast<std::int32_t>(0x80070070), static_cast<std::int32_t>(0x80070027), L""},
+        {static_cast<std::int32_t>(0x80004005), static_cast<std::int32_t>(0x80004005), L""},
+        {static_cast<std::int32_t>(0x80004005), static_cast<std::int32_t>(0x8007001F), stopSentence},
+    };
+    for (const auto& [eventError, stopError, after] : cases) {
+        platform.messages.clear();
+        peers.recordings = 0;
+        std::filesystem::remove(folder / "Call 1.wmv");
+        StartRecording();
+        Grow(4096);
+        graph.stopResult = stopError;
+        graph.events = {{kEventErrorAbort, eventError, 0}};
+        Tick();
+        ASSERT_EQ(platform.messages.size(), 1u);
+        const std::wstring& text = platform.messages[0];
+        const size_t end = text.find(L"Call 1.wmv.") + std::wstring(L"Call 1.wmv.").size();
+        EXPECT_EQ(text.substr(end), after) << std::hex << eventError << " " << stopError;
+    }
+}

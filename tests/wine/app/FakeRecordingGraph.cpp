@@ -66,6 +66,8 @@ HRESULT StopRecordingGraph() {
     return S_OK;
 }
 
+void NotifyOfRecordingGraphEvents(HWND, UINT) {}
+
 // The fake graph's writer never fails: no events.
 bool NextRecordingGraphEvent(long&, LONG_PTR&, LONG_PTR&) { return false; }
 
