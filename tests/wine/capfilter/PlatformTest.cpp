@@ -25,7 +25,7 @@
 #include "framework/dshow/MediaType.h"
 #include "framework/win/Handles.h"
 #include "tests/wine/capfilter/GraphHelpers.h"
-#include "tests/wine/capfilter/PulseShell.h"
+#include "tests/wine/driver/PulseShell.h"
 #include "tests/wine/capfilter/Tone.h"
 
 using ::testing::HasSubstr;

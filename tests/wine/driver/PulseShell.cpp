@@ -1,4 +1,4 @@
-#include "tests/wine/capfilter/PulseShell.h"
+#include "tests/wine/driver/PulseShell.h"
 
 #include <windows.h>
 

@@ -23,12 +23,15 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "audio/AudioTestDlgIds.h"
 #include "tests/wine/app/RecorderRun.h"
+#include "tests/wine/driver/MessageBoxes.h"
+#include "tests/wine/driver/PulseShell.h"
 #include "tests/wine/driver/ThreadWindow.h"
 #include "tests/wine/e2e/NotificationClock.h"
 #include "tests/wine/fakecall/Programs.h"
@@ -60,7 +63,41 @@ struct CallCase {
     bool throughAudioSetup = false;  // the audio setup opens at start and the test chooses the device in it
     std::wstring installedAt = L"";  // empty: the build's product folder
     std::wstring shortcut = L"";     // installed by the installer: started from this shortcut to kq.exe
+    // A fault of the platform in the first run: what the test does at
+    // faultAtS from the start, and what the status line then shows.
+    double faultAtS = 0;
+    std::function<void(HWND call)> fault = nullptr;
+    std::wstring faultStatus = L"";
+    // The recordings folder is this drive, a small disk the test mounts:
+    // the recorder stops by itself when it is full, with a box that starts
+    // with fullDiskBox, and a next recording goes to the usual folder.
+    std::wstring fullDisk = L"";
+    std::wstring fullDiskBox = L"";
 };
+
+// Where the small disk is mounted for a case, on the Linux side.
+constexpr char kSmallDiskMount[] = "/tmp/telvane-small-disk";
+
+// A 60 MB disk as drive R: with the folder "Calls" (a tmpfs and a link in
+// the prefix's dosdevices); false when the mount failed.
+bool MountSmallDisk() {
+    const std::string out =
+        RunShell(std::string("mkdir -p ") + kSmallDiskMount + " && mount -t tmpfs -o size=60m tmpfs " +
+                 kSmallDiskMount + " && mkdir " + kSmallDiskMount + "/Calls && ln -sfn " + kSmallDiskMount +
+                 " \\\"$WINEPREFIX/dosdevices/r:\\\" && echo mounted");
+    return out.find("mounted") != std::string::npos;
+}
+
+void UnmountSmallDisk() {
+    RunShell(std::string("rm -f \\\"$WINEPREFIX/dosdevices/r:\\\"; umount ") + kSmallDiskMount + "; rmdir " +
+             kSmallDiskMount);
+}
+
+// Free bytes on a drive; 0 when it cannot be told.
+ULONGLONG FreeBytes(const std::wstring& root) {
+    ULARGE_INTEGER available{};
+    return ::GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr) ? available.QuadPart : 0;
+}
 
 std::string Narrow8(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
@@ -157,6 +194,25 @@ void ChooseTheDeviceInAudioSetup(const Started& run) {
     for (const std::string& line : lines) EXPECT_NE(settings.find("\r\n" + line + "\r\n"), std::string::npos) << line;
 }
 
+// After a stop of its own the session is idle: once the full disk has room
+// again, a next recording into the same folder starts, records and stops.
+// (The folder is the same: the recorder keeps its settings in memory and
+// writes them back while it follows the call window, so an edit of the
+// file would not reach it; the settings window's folder picker is the
+// user's way.)
+void RecordAgain(const Started& run, const std::filesystem::path& folder) {
+    ::PostMessageW(run.recorder, WM_HOTKEY, 0, MAKELPARAM(MOD_SHIFT, 'Z'));
+    ASSERT_TRUE(driver::PollUntil(20000, [&] { return driver::GetControlText(run.recorder, kRecord) == L"STOP"; }))
+        << Narrow(driver::GetControlText(run.recorder, kStatus));
+    WaitSeconds(3);
+    ASSERT_TRUE(driver::ClickControl(run.recorder, kRecord));
+    EXPECT_TRUE(driver::PollUntil(
+        15000, [&] { return driver::GetControlText(run.recorder, kStatus).rfind(L"Recording Stopped: ", 0) == 0; }));
+    const std::vector<std::filesystem::path> found = Recordings(folder);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_GT(std::filesystem::file_size(found[0]), 1000000u);
+}
+
 void Record(const CallCase& c) {
     EndLeftovers();
     const std::filesystem::path out(driver::ProgramFolder() + L"e2e\\" + std::wstring(c.name, c.name + strlen(c.name)));
@@ -227,9 +283,43 @@ void Record(const CallCase& c) {
         at(c.gapAtS);
         ::PostMessageW(bob, kReopenMessage, static_cast<WPARAM>(c.gapS * 1000), 0);
     }
-    at(c.firstRunS / 2);
-    driver::SaveScreenshot(nullptr, (out / L"desktop.png").wstring());
-    at(c.firstRunS);
+    double faultAt = 0;
+    if (c.fault) {
+        at(c.faultAtS);
+        c.fault(bob);
+        faultAt = CounterSeconds() - started;
+        std::wstring status;
+        EXPECT_TRUE(driver::PollUntil(3000, [&] {
+            status = driver::GetControlText(run.recorder, kStatus);
+            return status.find(c.faultStatus) != std::wstring::npos;
+        })) << Narrow(status);
+    }
+    if (c.fullDisk.empty()) {
+        at(c.firstRunS / 2);
+        driver::SaveScreenshot(nullptr, (out / L"desktop.png").wstring());
+    } else {
+        // The disk fills; within 3 s the recorder has stopped and says so.
+        double filledAt = 0, boxAt = 0;
+        HWND box = nullptr;
+        driver::PollUntil(static_cast<DWORD>(c.firstRunS * 1000), [&] {
+            if (!filledAt && FreeBytes(c.fullDisk) < 1024 * 1024) filledAt = CounterSeconds() - started;
+            box = driver::FindTopWindow(L"Telvane Message");
+            return box != nullptr;
+        });
+        boxAt = CounterSeconds() - started;
+        ASSERT_NE(box, nullptr) << "no box after the disk filled: "
+                                << Narrow(driver::GetControlText(run.recorder, kStatus));
+        driver::Settle(300);
+        const std::wstring text = driver::MessageBoxText(box);
+        std::printf("the disk filled %.1f s in, the recorder's box came %.1f s later: %s\n", filledAt, boxAt - filledAt,
+                    Narrow(text).c_str());
+        EXPECT_GT(filledAt, 0.0);
+        EXPECT_LE(boxAt - filledAt, 3.0);
+        EXPECT_EQ(text.rfind(c.fullDiskBox, 0), 0u) << Narrow(text);
+        EXPECT_NE(text.find(L" is saved in " + c.fullDisk + L"Bob.wmv."), std::wstring::npos) << Narrow(text);
+        EXPECT_TRUE(driver::PressButton(box, IDOK));
+    }
+    if (c.fullDisk.empty()) at(c.firstRunS);
     if (c.pauseS > 0) {
         ::PostMessageW(run.recorder, WM_COMMAND, kPauseCommand, 0);
         EXPECT_TRUE(driver::PollUntil(3000, [&] {
@@ -240,29 +330,41 @@ void Record(const CallCase& c) {
         if (c.blockAfterPauseMs) ::PostMessageW(bob, kReopenMessage, 0, static_cast<LPARAM>(c.blockAfterPauseMs));
         at(total);
     }
-    ASSERT_TRUE(driver::ClickControl(run.recorder, kRecord));
+    if (c.fullDisk.empty()) {
+        ASSERT_TRUE(driver::ClickControl(run.recorder, kRecord));
+    }
     std::wstring status;
     EXPECT_TRUE(driver::PollUntil(15000, [&] {
         status = driver::GetControlText(run.recorder, kStatus);
         return status.rfind(L"Recording Stopped: ", 0) == 0;
     })) << Narrow(status);
     EXPECT_EQ(driver::GetControlText(run.recorder, kRecord), L"RECORD");
+    const std::vector<Notification> received = clock.Received();
+    if (!c.fullDisk.empty()) {
+        const std::vector<std::filesystem::path> full = Recordings(c.fullDisk);
+        ASSERT_EQ(full.size(), 1u);
+        EXPECT_EQ(full[0].filename().wstring(), L"Bob.wmv");
+        std::filesystem::copy_file(full[0], out / L"call.wmv");
+        std::filesystem::remove(full[0]);
+        RecordAgain(run, c.fullDisk);
+    }
     EXPECT_EQ(CloseRecorder(run), 0u);
     EndProgram(call, bob);
     if (c.device) winetest::RemoveTestAudioDevices();
 
-    const std::vector<Notification> received = clock.Received();
     const double ran = GraphRunningSeconds(received);
     std::printf("the graph ran %.3f s (%zu notifications)\n", ran, received.size());
     EXPECT_EQ(received.size(), c.pauseS > 0 ? 10u : 5u);
-    const std::vector<std::filesystem::path> found = Recordings(folder);
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].filename().wstring(), L"Bob.wmv");
-    std::filesystem::copy_file(found[0], out / L"call.wmv");
+    if (c.fullDisk.empty()) {
+        const std::vector<std::filesystem::path> found = Recordings(folder);
+        ASSERT_EQ(found.size(), 1u);
+        EXPECT_EQ(found[0].filename().wstring(), L"Bob.wmv");
+        std::filesystem::copy_file(found[0], out / L"call.wmv");
+    }
     std::ofstream times(out / L"times.json");
     char text[256];
-    std::snprintf(text, sizeof text, "{\"ran\": %.3f, \"pause\": %.1f, \"gap\": %.1f, \"fps\": 30}\n", ran, c.pauseS,
-                  c.gapAtS > 0 ? c.gapS : 0.0);
+    std::snprintf(text, sizeof text, "{\"ran\": %.3f, \"pause\": %.1f, \"gap\": %.1f, \"fault\": %.3f, \"fps\": 30}\n",
+                  ran, c.pauseS, c.gapAtS > 0 ? c.gapS : 0.0, faultAt);
     times << text;
     // Every click of this run so far: check_call.py picks each flash's own.
     wchar_t clicks[MAX_PATH] = {};
@@ -311,6 +413,50 @@ TEST(CallRecording, DevicePath) {
     c.device = true;
     c.throughAudioSetup = true;
     Record(c);
+}
+
+// A headset plugged in 8 s into the call: it becomes the default output and
+// the speakers are gone. PulseAudio moves the call's stream to it, where
+// Wine's stream plays nothing more; the call program then opens the new
+// default, as call programs do when the output changes. The remote voice
+// goes on from the headset. Wine learns of a process's endpoints when it
+// starts, so the headset's sink is there before the recorder starts, as a
+// headset Windows knows from before is.
+TEST(CallRecording, HeadsetPluggedIn) {
+    LoadSink("headset", "Headset");
+    CallCase c = Case("headset", {}, 16, 0, 0, 0, 0, true);
+    c.faultAtS = 8;
+    c.fault = [](HWND call) {
+        RunShell(
+            "pactl set-default-sink headset; pactl unload-module $(pactl list short modules | awk '$2 == "
+            "\\\"module-null-sink\\\" && $3 == \\\"sink_name=speakers\\\" { print $1 }')");
+        ::PostMessageW(call, kReopenMessage, 0, 0);
+    };
+    Record(c);
+    UnloadSink("headset");
+    LoadSink("speakers", "Speakers");
+}
+
+// The microphone pulled out 6 s in: the call's own voice goes on, the
+// status says that the microphone is gone, and STOP stops at the first click.
+TEST(CallRecording, MicrophonePulledOut) {
+    CallCase c = Case("microphone_gone", {}, 12, 0, 0, 0, 0, true);
+    c.faultAtS = 6;
+    c.fault = [](HWND) { UnloadSink("micsink"); };
+    c.faultStatus = L"Microphone disconnected \u2014 recording the call audio only";
+    Record(c);
+    LoadSink("micsink", "Microphone");
+}
+
+// The recordings folder on a 60 MB disk, which the picture fills in a few
+// seconds.
+TEST(CallRecording, DiskFull) {
+    ASSERT_TRUE(MountSmallDisk());
+    CallCase c = Case("disk_full", {{"Recording Folder", "R:\\Calls"}}, 30, 0, 0, 0, 0, true);
+    c.fullDisk = L"R:\\Calls\\";
+    c.fullDiskBox = L"Recording stopped: the disk is full (R:\\Calls\\). The recording up to ";
+    Record(c);
+    UnmountSmallDisk();
 }
 
 // scripts/soak.sh: ten minutes of the call, without a pause.

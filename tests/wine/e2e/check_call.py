@@ -35,12 +35,25 @@ the file's timeline (the end of its last packet). Options:
                                  periods plus 10 ms
   --net-limit S                  with --sync: the largest mean net offset (0.020)
   --flashes N                    with --sync: at least N flashes (3)
+  --fault-step                   with --sync: the platform reference holds only up to
+                                 the fault (its device went away): the net offset is
+                                 taken over the flashes before it, and each flash
+                                 after it keeps the raw offset the flashes before it
+                                 had, within one frame period
   --drift                        with --sync: the last flash/click offset within one
                                  frame period of the first
   --av-limit S                   the largest audio/video duration difference (0.040)
   --max-spread N                 the largest spread of the picture's offset from its
                                  stamps, in frames (3)
   --max-gap S                    the longest time between two captures but the pause (0.200)
+  --partial                      the recording was cut short (a full disk): its
+                                 duration is above 2 s and at most the running
+                                 time, and its frames are counted against it
+  --tone-after HZ                the tone's share above 0.1 in the sound from one
+                                 second after the fault ("fault" in times.json) on
+  --longest-silence HZ S         the longest stretch of 100 ms windows without the
+                                 tone (a tenth of their energy), the first and last
+                                 half second apart, at most S seconds
   --lost-gap                     the recording lacks the gap's sound: the decoded
                                  samples fall short of the video by the gap, within
                                  0.5 s, while the timeline keeps its length
@@ -156,6 +169,25 @@ def tone_share(samples, rate, hz):
     return band / total if total else 0.0
 
 
+def tone_windows(samples, rate, hz, window=0.1):
+    """For each window of `window` seconds, whether a tenth of its energy is the tone's."""
+    n = int(rate * window)
+    found = []
+    for start in range(0, len(samples) - n + 1, n):
+        x = samples[start:start + n]
+        total = sum(v * v for v in x)
+        found.append(total > 0 and 2.0 * goertzel_power(x, hz * window, n) / n / total > 0.1)
+    return found
+
+
+def longest_run_without(found, window=0.1):
+    longest = run_length = 0
+    for present in found:
+        run_length = 0 if present else run_length + 1
+        longest = max(longest, run_length)
+    return longest * window
+
+
 def audio_packets(path, channels):
     """(presentation time, first sample index) of each audio packet, PCM being 2 bytes per sample,
     and the number of sample frames in all of them."""
@@ -245,6 +277,10 @@ def main():
     parser.add_argument("--flashes", type=int, default=3)
     parser.add_argument("--av-limit", type=float, default=0.040)
     parser.add_argument("--lost-gap", action="store_true")
+    parser.add_argument("--partial", action="store_true")
+    parser.add_argument("--fault-step", action="store_true")
+    parser.add_argument("--tone-after", type=float)
+    parser.add_argument("--longest-silence", type=float, nargs=2)
     parser.add_argument("--max-spread", type=int, default=3)
     parser.add_argument("--max-gap", type=float, default=0.200)
     args = parser.parse_args()
@@ -271,8 +307,13 @@ def main():
     for kind, expected in (("audio", args.audio_streams), ("video", args.video_streams)):
         check(kinds.count(kind) == expected, "%d %s stream(s), expected %d" % (kinds.count(kind), kind, expected))
     duration = float(fmt.get("duration", "nan"))
-    check(abs(duration - times["ran"]) <= 0.5,
-          "duration %.3f s within 0.5 s of the graph's %.3f s" % (duration, times["ran"]))
+    if args.partial:
+        check(2.0 < duration <= times["ran"] + 0.5,
+              "duration %.3f s above 2 s and at most the graph's %.3f s" % (duration, times["ran"]))
+    else:
+        check(abs(duration - times["ran"]) <= 0.5,
+              "duration %.3f s within 0.5 s of the graph's %.3f s" % (duration, times["ran"]))
+    recorded = duration if args.partial else times["ran"]
     audio = next((s for s in streams if s.get("codec_type") == "audio"), None)
     video = next((s for s in streams if s.get("codec_type") == "video"), None)
     period = 1.0 / args.fps
@@ -288,7 +329,7 @@ def main():
                   "declared frame rate %s, expected %.2f" % (video.get("r_frame_rate"), args.fps))
             frames = video_frames(path, width, height)
             video_duration = frames[-1][0] - frames[0][0] + period if frames else 0.0
-            expected_frames = (times["ran"]) * args.fps
+            expected_frames = recorded * args.fps
             print("video: %d frames (%.0f expected from the running time), %.3f s" %
                   (len(frames), expected_frames, video_duration))
             timing = frame_timing(frames, args.fps, round(times["pause"] * args.fps) if times["pause"] else None)
@@ -327,6 +368,17 @@ def main():
             for hz in args.tones:
                 share = tone_share(samples, rate, hz)
                 check(share > 0.1, "%.0f Hz energy share %.4f above 0.1" % (hz, share))
+            if args.tone_after is not None:
+                after = samples[int((times["fault"] + 1.0) * rate):]
+                share = tone_share(after, rate, args.tone_after)
+                check(share > 0.1, "%.0f Hz energy share %.4f above 0.1 from 1 s after the fault at %.1f s"
+                      % (args.tone_after, share, times["fault"]))
+            if args.longest_silence:
+                hz, limit = args.longest_silence
+                found = tone_windows(samples, rate, hz)[5:-5]
+                longest = longest_run_without(found)
+                check(longest <= limit + 1e-6, "the longest stretch without %.0f Hz %.1f s (at most %.1f s)"
+                      % (hz, longest, limit))
             if video_duration is not None:
                 difference = video_duration - audio_duration
                 check(abs(difference) <= args.av_limit, "audio and video durations differ by %.3f s (at most %.3f)"
@@ -368,9 +420,18 @@ def main():
                     print("flash at %.3f s: raw %+.0f ms, its frame %d ms after it, " % (t, o * 1000, e) +
                           ("platform lag %+.1f ms (%d ms blocks), net %+.1f ms" % (n[1] * 1000, n[0], n[2] * 1000)
                            if n else "no reference"))
+                referenced = len(offsets)
+                if args.fault_step:
+                    before = [o for o, f in zip(offsets, firsts) if f[0] < times["fault"]]
+                    after = [o for o, f in zip(offsets, firsts) if f[0] >= times["fault"]]
+                    referenced, nets = len(before), nets[:len(before)]
+                    mean_before = sum(before) / len(before) if before else 0.0
+                    check(bool(before) and bool(after) and all(abs(o - mean_before) <= period for o in after),
+                          "the flashes after the fault keep the offset before it (%+.0f ms): %s ms"
+                          % (mean_before * 1000, ["%+.0f" % (o * 1000) for o in after]))
                 nets = [n[2] for n in nets if n] if nets and None not in nets else []
                 mean = sum(nets) / len(nets) if nets else 0.0
-                check(len(nets) == len(offsets) and abs(mean) <= args.net_limit,
+                check(len(nets) == referenced and abs(mean) <= args.net_limit,
                       "the recorder's own offset, net of the platform, %+.1f ms (at most %.0f)"
                       % (mean * 1000, args.net_limit * 1000))
                 spread = max(nets) - min(nets) if nets else 0.0

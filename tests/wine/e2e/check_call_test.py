@@ -4,12 +4,13 @@ pass (the clocks' beat, a dropped capture) and what it must not (a stale
 picture, content that jumps); and its flash/click offsets net of the
 platform, on made-up references."""
 
+import math
 import os
 import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from check_call import frame_timing, net_offsets  # noqa: E402
+from check_call import frame_timing, longest_run_without, net_offsets, tone_windows  # noqa: E402
 
 FPS = 30.0
 
@@ -69,6 +70,25 @@ class NetOffsets(unittest.TestCase):
     def test_no_click_reached_the_monitor_near_the_flash(self):
         self.assertEqual([None], net_offsets([(-0.030, 12, 3000)], self.FLASHES, [100.6, 104.4]))
         self.assertEqual([None], net_offsets([(-0.030, 12, 3000)], self.FLASHES, []))
+
+
+class ToneSilence(unittest.TestCase):
+    def test_the_longest_stretch_without_the_tone(self):
+        rate = 8000
+
+        def tone(hz, seconds, level=8000):
+            return [int(level * math.sin(2 * math.pi * hz * i / rate)) for i in range(int(seconds * rate))]
+
+        # name, signal, longest stretch without 440 Hz
+        cases = [
+            ("steady", tone(440, 2), 0.0),
+            ("a gap of silence", tone(440, 1) + [0] * int(0.7 * rate) + tone(440, 1), 0.7),
+            ("another tone alone is no 440", tone(440, 1) + tone(1000, 0.5) + tone(440, 1), 0.5),
+            ("both tones together carry it", [a + b for a, b in zip(tone(440, 2), tone(1000, 2))], 0.0),
+        ]
+        for name, signal, expected in cases:
+            with self.subTest(name):
+                self.assertAlmostEqual(expected, longest_run_without(tone_windows(signal, rate, 440)), places=6)
 
 
 if __name__ == "__main__":

@@ -16,7 +16,7 @@
 
 #include "framework/base/ComPtr.h"
 #include "framework/win/Handles.h"
-#include "tests/wine/capfilter/PulseShell.h"
+#include "tests/wine/driver/PulseShell.h"
 
 namespace {
 
