@@ -165,6 +165,7 @@ RepairResult PlanRepair(RepairFile& file, RepairPlan& plan) {
         }
     }
     const std::vector<uint8_t> indexes = BuildIndexes(layout, scan, r.indexes);
+    r.indexBytes = indexes.size();
     tail.insert(tail.end(), indexes.begin(), indexes.end());
 
     AsfHeaderFields& a = r.after;

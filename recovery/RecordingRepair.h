@@ -38,6 +38,7 @@ struct RepairResult {
     uint64_t tornBytes = 0;              // of a last packet cut short, dropped
     uint64_t duration = 0;               // 100-ns units: the play duration less the preroll
     unsigned indexes = 0;                // simple index objects written
+    uint64_t indexBytes = 0;             // their size
     bool finishedEarlierRepair = false;  // a side file was found and written
     AsfHeaderFields before;
     AsfHeaderFields after;

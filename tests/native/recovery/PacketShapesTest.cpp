@@ -15,32 +15,8 @@ namespace {
 
 using recovery::RepairOutcome;
 
-constexpr uint32_t kPacket = 512;
-constexpr uint32_t kPreroll = 1000;
-
-// Sound (stream 1, 8000 bytes/s) and pictures (stream 2). Picture 0 is a key
-// frame in packets 0 and 1, picture 2 one in packet 4; the last picture is
-// presented at 3.1 s, 0.5 s after the one before; the last sound object at
-// 2.5 s lasts 10 ms (80 bytes); the last packet is sent at 1.3 s for 40 ms.
-std::vector<BuiltPacket> Packets() {
-    BuiltPayload key0{2, true, 0, 0, 700, 1000, 400};
-    BuiltPayload key0Rest = key0;
-    key0Rest.offset = 400;
-    key0Rest.length = 300;
-    BuiltPacket p1{10, 0, false, true, 0x5D, {key0Rest}};
-    BuiltPacket p2{
-        20,    0,    true,
-        false, 0x5D, {{1, true, 0, 0, 80, 1000, 80}, {1, true, 1, 0, 80, 1010, 80}, {2, false, 1, 0, 100, 1500, 100}}};
-    BuiltPayload compressed{1, true, 2, 0, 0, 1020, 0, 3, 10};
-    return {{0, 0, true, false, 0x5D, {key0}},
-            p1,
-            p2,
-            {30, 5, true, false, 0x5D, {compressed}},
-            {1200, 0, true, false, 0x5D, {{2, true, 2, 0, 100, 2600, 100}}},
-            {1300, 40, false, false, 0x5D, {{1, true, 5, 0, 80, 2500, 80}, {2, false, 3, 0, 50, 3100, 50}}}};
-}
-
-const std::vector<BuiltStream> kStreams = {{1, false, 8000}, {2, true, 0}};
+constexpr uint32_t kPacket = kMixedPacketSize;
+constexpr uint32_t kPreroll = kMixedPreroll;
 
 recovery::RepairResult RepairInMemory(const Bytes& input, Bytes& output) {
     MemoryRepairFiles files;
@@ -52,7 +28,7 @@ recovery::RepairResult RepairInMemory(const Bytes& input, Bytes& output) {
 }
 
 TEST(PacketShapes, GiveTheirTimesAndKeyFrames) {
-    const Bytes input = BuildAsf(kStreams, Packets(), kPacket, kPreroll);
+    const Bytes input = BuildAsf(kMixedStreams, MixedPackets(), kPacket, kPreroll);
     Bytes out;
     const recovery::RepairResult r = RepairInMemory(input, out);
     ASSERT_EQ(RepairOutcome::Repaired, r.outcome);
@@ -91,7 +67,7 @@ void PrintTo(const Damage& d, std::ostream* os) { *os << d.name; }
 class DamagedPacket : public ::testing::TestWithParam<Damage> {};
 
 TEST_P(DamagedPacket, IsKeptAndTellsNothing) {
-    Bytes input = BuildAsf(kStreams, Packets(), kPacket, kPreroll);
+    Bytes input = BuildAsf(kMixedStreams, MixedPackets(), kPacket, kPreroll);
     const size_t packet2 = input.size() - 4 * kPacket;
     std::copy(GetParam().bytes.begin(), GetParam().bytes.end(),
               input.begin() + static_cast<long>(packet2 + GetParam().at));
@@ -108,9 +84,9 @@ INSTANTIATE_TEST_SUITE_P(Packets, DamagedPacket, ::testing::ValuesIn(kDamages),
                          [](const ::testing::TestParamInfo<Damage>& i) { return std::string(i.param.name); });
 
 TEST(PacketShapes, NoneReadableIsNoRepair) {
-    std::vector<BuiltPacket> packets = Packets();
+    std::vector<BuiltPacket> packets = MixedPackets();
     for (BuiltPacket& p : packets) p.propertyFlags = 0x1D;
-    const Bytes input = BuildAsf(kStreams, packets, kPacket, kPreroll);
+    const Bytes input = BuildAsf(kMixedStreams, packets, kPacket, kPreroll);
     Bytes out;
     const recovery::RepairResult r = RepairInMemory(input, out);
     EXPECT_EQ(RepairOutcome::CannotRepair, r.outcome);

@@ -170,6 +170,37 @@ Bytes BuildAsf(const std::vector<BuiltStream>& streams, const std::vector<BuiltP
     return h;
 }
 
+std::vector<BuiltPacket> MixedPackets() {
+    BuiltPayload key0{2, true, 0, 0, 700, 1000, 400};
+    BuiltPayload key0Rest = key0;
+    key0Rest.offset = 400;
+    key0Rest.length = 300;
+    const BuiltPayload compressed{1, true, 2, 0, 0, 1020, 0, 3, 10};
+    return {{0, 0, true, false, 0x5D, {key0}},
+            {10, 0, false, true, 0x5D, {key0Rest}},
+            {20,
+             0,
+             true,
+             false,
+             0x5D,
+             {{1, true, 0, 0, 80, 1000, 80}, {1, true, 1, 0, 80, 1010, 80}, {2, false, 1, 0, 100, 1500, 100}}},
+            {30, 5, true, false, 0x5D, {compressed}},
+            {1200, 0, true, false, 0x5D, {{2, true, 2, 0, 100, 2600, 100}}},
+            {1300, 40, false, false, 0x5D, {{1, true, 5, 0, 80, 2500, 80}, {2, false, 3, 0, 50, 3100, 50}}}};
+}
+
+const std::vector<BuiltStream> kMixedStreams = {{1, false, 8000}, {2, true, 0}};
+
+std::vector<Bytes> FuzzSeeds() {
+    Take av;
+    av.seconds = 0.3;
+    av.packetSize = 1000;
+    Take audio = av;
+    audio.video = false;
+    return {Record(av, false), Record(av, true), Record(audio, false),
+            BuildAsf(kMixedStreams, MixedPackets(), kMixedPacketSize, kMixedPreroll)};
+}
+
 uint64_t Read64(const Bytes& b, size_t at) { return recovery::Le64(&b[at]); }
 void Write64(Bytes& b, size_t at, uint64_t v) { recovery::PutLe64(&b[at], v); }
 void Write32(Bytes& b, size_t at, uint32_t v) { recovery::PutLe32(&b[at], v); }

@@ -55,6 +55,21 @@ struct BuiltStream {
 Bytes BuildAsf(const std::vector<BuiltStream>& streams, const std::vector<BuiltPacket>& packets, uint32_t packetSize,
                uint32_t prerollMs);
 
+// Sound (stream 1, 8000 bytes/s) and pictures (stream 2) in packets of
+// every shape: with and without error correction data and a packet length
+// field, three payloads in one, a compressed payload of three. Picture 0 is
+// a key frame in packets 0 and 1, picture 2 one in packet 4; the last
+// picture is presented at 3.1 s, 0.5 s after the one before; the last sound
+// object at 2.5 s lasts 10 ms (80 bytes); the last packet is sent at 1.3 s
+// for 40 ms. Packets of 512 bytes, 1 s of preroll.
+std::vector<BuiltPacket> MixedPackets();
+extern const std::vector<BuiltStream> kMixedStreams;
+constexpr uint32_t kMixedPacketSize = 512;
+constexpr uint32_t kMixedPreroll = 1000;
+
+// Small recordings of every kind, to be mutated.
+std::vector<Bytes> FuzzSeeds();
+
 uint64_t Read64(const Bytes& b, size_t at);
 void Write64(Bytes& b, size_t at, uint64_t v);
 void Write32(Bytes& b, size_t at, uint32_t v);
