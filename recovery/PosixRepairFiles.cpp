@@ -1,3 +1,6 @@
+// Offsets past 2 GB in a 32-bit build too.
+#define _FILE_OFFSET_BITS 64
+
 #include "recovery/PosixRepairFiles.h"
 
 #include <fcntl.h>
