@@ -208,7 +208,10 @@ RepairResult PlanRepair(RepairFile& file, RepairPlan& plan) {
     const bool changes = ChangesFile(file, plan, readFailed);
     if (readFailed) return Refuse(r, L"the file cannot be read");
     r.outcome = changes ? RepairOutcome::NeedsRepair : RepairOutcome::Complete;
-    if (!changes) r.indexes = 0, r.indexBytes = 0;  // the ones there are the same
+    if (!changes) {  // the indexes there are the same
+        r.indexes = 0;
+        r.indexBytes = 0;
+    }
     return r;
 }
 
