@@ -1,6 +1,7 @@
 #include "app/Quorra.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "app/MainWindow.h"
 #include "app/Startup.h"
@@ -8,6 +9,7 @@
 #include "app/services/Environment.h"
 #include "app/services/EnvironmentProbes.h"
 #include "app/services/ShowMessage.h"
+#include "app/session/InterruptedRecording.h"
 #include "app/session/Win32NamingSystem.h"
 #include "graph/Win32ProfileSystem.h"
 #include "settings/SettingsFile.h"
@@ -43,7 +45,21 @@ StartupState& Startup() {
     return state;
 }
 
+// "/repair FILE" as the whole command line: the repair of one recording,
+// without a window (the path may be longer than the parameter table keeps).
+static bool RepairSwitch(std::wstring& path) {
+    int count = 0;
+    LPWSTR* args = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (!args) return false;
+    const bool repair = count == 3 && std::wstring(args[1]) == L"/repair";
+    if (repair) path = args[2];
+    ::LocalFree(args);
+    return repair;
+}
+
 BOOL Quorra::InitInstance() {
+    std::wstring repairPath;
+    if (RepairSwitch(repairPath)) ::ExitProcess(static_cast<UINT>(RunRepairSwitch(repairPath)));
     if (::FindWindowW(nullptr, L"Quorra")) {
         ShowMessage(L"Telvane is already running");
         return FALSE;
@@ -69,6 +85,8 @@ BOOL Quorra::InitInstance() {
     PrepareSettingsFolder();
     ReadSettings();
     ResetSettingsIfNeeded(startup.Launcher.installer);
+    // Before anything records: a recording the last run left unfinished.
+    RepairInterruptedRecording();
 
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);

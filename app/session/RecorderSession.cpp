@@ -9,6 +9,7 @@
 #include "app/DeferredInit.h"
 #include "app/services/EnvironmentProbes.h"
 #include "app/services/ShowMessage.h"
+#include "app/session/InterruptedRecording.h"
 #include "app/session/OutputNaming.h"
 #include "app/tracking/Tracking.h"
 #include "app/window/WinDlg.h"
@@ -161,6 +162,10 @@ public:
     void ReadSettings() override { ::ReadSettings(); }
     void WriteSettings() override { ::WriteSettings(); }
     void CloseProgram() override { ::CloseProgram(); }
+    void RecordingBegan(const std::wstring& path, std::int64_t startTime) override {
+        WriteRecordingJournal(path, startTime);
+    }
+    void RecordingFinished() override { RemoveRecordingJournal(); }
 };
 
 std::wstring DisplayText(const wchar_t* hotkey) {

@@ -104,6 +104,7 @@ void RecordingSession::Stop() {
     if (m_graph.Exists()) {
         const std::int32_t stopped = m_graph.Stop();
         if (stopped < 0) m_state.StopError = stopped;
+        if (stopped >= 0) m_peers.RecordingFinished();
         m_graph.Reset();
         m_state.Recording = false;
     }
@@ -192,6 +193,7 @@ bool RecordingSession::BeginRecording() {
     std::int64_t startTime = 0;
     if (m_graph.Start(startTime)) {
         m_state.RecordingStartTime = startTime;
+        m_peers.RecordingBegan(m_state.OutputPath, startTime);
         if (m_state.HotkeyStarted) m_ui.Hide();
         m_state.HotkeyStarted = false;
         m_ui.SetRecordButtonText(L"STOP");
@@ -358,6 +360,12 @@ void RecordingSession::RecordingTick() {
         s.ElapsedText = TimeOfDayText(now - s.RecordingStartTime - s.PausedTime);
     }
     if (s.Recording) UpdateStatus();
+}
+
+bool RecordingSession::StopForSessionEnd() {
+    if (!m_state.Recording && !m_state.PausedFlag) return false;
+    Stop();
+    return true;
 }
 
 void RecordingSession::OnGraphNotice() {

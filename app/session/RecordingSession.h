@@ -91,6 +91,10 @@ public:
     void OnGraphNotice();
     // Tick step 6: true when a stop left a report to give (the tick ends then).
     bool PostStopReport();
+    // The Windows session ends (log off, shut down): a recording stops as
+    // at a click, so that its file is finished before the system goes on.
+    // True when one was stopped.
+    bool StopForSessionEnd();
     // Starts ".\zvsln.exe" unless its window "Silence" exists; waits for it.
     void StartSilenceHelper();
     // Sets the status line; repaint shows it at once.

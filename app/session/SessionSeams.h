@@ -94,4 +94,9 @@ public:
     virtual void ReadSettings() = 0;
     virtual void WriteSettings() = 0;
     virtual void CloseProgram() = 0;
+    // The note of the recording in progress: written when a recording has
+    // begun, removed when it stopped cleanly (a stop the graph refused
+    // leaves it, so that the next start repairs the file).
+    virtual void RecordingBegan(const std::wstring& path, std::int64_t startTime) = 0;
+    virtual void RecordingFinished() = 0;
 };

@@ -51,6 +51,8 @@ ON_WM_SYSCOMMAND()
 ON_MESSAGE(WM_SETFOCUS, OnFocusChange)
 ON_MESSAGE(WM_KILLFOCUS, OnFocusChange)
 ON_MESSAGE(kGraphNoticeMessage, OnGraphNotice)
+ON_MESSAGE(WM_QUERYENDSESSION, OnQueryEndSession)
+ON_MESSAGE(WM_ENDSESSION, OnEndSession)
 ON_WM_ERASEBKGND()
 ON_WM_PAINT()
 ON_WM_LBUTTONDOWN()
@@ -323,6 +325,24 @@ LRESULT WinDlg::OnSysCommand(UINT command, LPARAM lParam) {
         default:
             return DefWindowProc(WM_SYSCOMMAND, command, lParam);
     }
+}
+
+// Logging off or shutting down: the recording is stopped, and its file
+// finished, before the answer; the system shows why it waits meanwhile.
+LRESULT WinDlg::OnQueryEndSession(WPARAM, LPARAM) {
+    RecordingSession& session = TheSession();
+    if (!session.State().Recording && !session.State().PausedFlag) return TRUE;
+    ::ShutdownBlockReasonCreate(m_hWnd, L"Telvane is saving the recording of the call.");
+    session.StopForSessionEnd();
+    ::ShutdownBlockReasonDestroy(m_hWnd);
+    return TRUE;
+}
+
+// The session ends: nothing is left recording (a recording started since
+// the question is stopped too).
+LRESULT WinDlg::OnEndSession(WPARAM ending, LPARAM) {
+    if (ending) TheSession().StopForSessionEnd();
+    return 0;
 }
 
 LRESULT WinDlg::OnGraphNotice(WPARAM, LPARAM) {

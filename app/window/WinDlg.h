@@ -49,6 +49,8 @@ protected:
     LRESULT OnSysCommand(UINT command, LPARAM lParam);
     LRESULT OnFocusChange(WPARAM, LPARAM);
     LRESULT OnGraphNotice(WPARAM, LPARAM);
+    LRESULT OnQueryEndSession(WPARAM, LPARAM);
+    LRESULT OnEndSession(WPARAM ending, LPARAM);
     BOOL OnEraseBkgnd(HDC dc);
     void OnPaint();
     void OnLButtonDown(UINT flags, POINT point);

@@ -128,6 +128,15 @@ public:
     void ReadSettings() override {}
     void WriteSettings() override { m_log.Add("peers.WriteSettings"); }
     void CloseProgram() override { m_log.Add("peers.CloseProgram"); }
+    void RecordingBegan(const std::wstring& path, std::int64_t) override {
+        m_log.Add("peers.RecordingBegan");
+        journal = path;
+    }
+    void RecordingFinished() override {
+        m_log.Add("peers.RecordingFinished");
+        journal.clear();
+    }
+    std::wstring journal;  // the recording the note names; empty when there is none
 
     std::filesystem::path folder;
     int recordings = 0;

@@ -719,3 +719,24 @@ TEST_F(SessionTest, AFaultStopThatFailsTooTellsOfTheStopOnlyWhenItIsAnotherError
         EXPECT_EQ(text.substr(end), after) << std::hex << eventError << " " << stopError;
     }
 }
+
+TEST_F(SessionTest, TheNoteOfTheRecordingInProgressLastsFromItsStartToItsCleanStop) {
+    StartRecording();
+    EXPECT_EQ(peers.journal, (folder / "Call 1.wmv").wstring());
+    session.ToggleRecording();
+    EXPECT_TRUE(peers.journal.empty());
+
+    // A stop the graph refused leaves the note: the next start repairs the file.
+    StartRecording();
+    graph.stopResult = static_cast<std::int32_t>(0x80004005);
+    session.ToggleRecording();
+    EXPECT_EQ(peers.journal, (folder / "Call 2.wmv").wstring());
+
+    // The end of the Windows session stops a recording as a click does.
+    graph.stopResult = 0;
+    EXPECT_FALSE(session.StopForSessionEnd());
+    StartRecording();
+    EXPECT_TRUE(session.StopForSessionEnd());
+    EXPECT_FALSE(session.State().Recording);
+    EXPECT_TRUE(peers.journal.empty());
+}

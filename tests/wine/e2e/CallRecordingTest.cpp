@@ -73,7 +73,46 @@ struct CallCase {
     // with fullDiskBox, and a next recording goes to the usual folder.
     std::wstring fullDisk = L"";
     std::wstring fullDiskBox = L"";
+    // How the first run ends: the STOP button, the recorder killed (a crash
+    // or a power cut, then a new start), or the end of the Windows session.
+    enum class Ending { Stop, Kill, EndSession } ending = Ending::Stop;
 };
+
+// The note of the recording in progress, beside the settings.
+std::wstring JournalFile() { return SettingsFolder() + L"\\recording_in_progress.txt"; }
+
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The recorder killed, as a crash or a power cut ends it, and started
+// again: before its window it repairs the recording and says so once.
+void KillAndStartAgain(Started& run) {
+    ASSERT_TRUE(Exists(JournalFile()));
+    ASSERT_TRUE(::TerminateProcess(run.program.ProcessHandle(), 9));
+    ::WaitForSingleObject(run.program.ProcessHandle(), 10000);
+    driver::Program again =
+        driver::Program::Start(driver::ProductFolder() + L"telvane.exe", L"", driver::ProductFolder());
+    ASSERT_TRUE(again);
+    HWND box = driver::WaitForMessageBox(L"Telvane Message", kStartTimeoutMs, again.Id());
+    ASSERT_NE(box, nullptr) << "no word of the repair";
+    const std::wstring text = driver::MessageBoxText(box);
+    std::printf("after the new start: %s\n", Narrow(text).c_str());
+    EXPECT_EQ(text.rfind(L"The recording 'Bob.wmv' was interrupted at 00:00:1", 0), 0u) << Narrow(text);
+    EXPECT_NE(text.find(L". It has been repaired and is in the recordings list."), std::wstring::npos);
+    EXPECT_TRUE(driver::PressButton(box, IDOK));
+    run.program = std::move(again);
+    ASSERT_TRUE(driver::PollUntil(kStartTimeoutMs, [&] {
+        run.recorder = driver::FindTopWindow(L"Quorra", run.program.Id(), driver::kDialogClass);
+        return run.recorder != nullptr && driver::IsVisible(run.recorder);
+    }));
+    EXPECT_FALSE(Exists(JournalFile()));
+}
+
+// Logging off: Wine's wineboot sends the end of the session to every window.
+void EndTheSession() {
+    driver::Program wineboot = driver::Program::Start(L"C:\\windows\\system32\\wineboot.exe", L"--end-session");
+    ASSERT_TRUE(wineboot) << Narrow(wineboot.Error());
+    ASSERT_EQ(::WaitForSingleObject(wineboot.ProcessHandle(), 30000), WAIT_OBJECT_0);
+}
 
 // Where the small disk is mounted for a case, on the Linux side.
 constexpr char kSmallDiskMount[] = "/tmp/telvane-small-disk";
@@ -330,14 +369,25 @@ void Record(const CallCase& c) {
         if (c.blockAfterPauseMs) ::PostMessageW(bob, kReopenMessage, 0, static_cast<LPARAM>(c.blockAfterPauseMs));
         at(total);
     }
-    if (c.fullDisk.empty()) {
+    double endedAt = 0;
+    if (c.ending == CallCase::Ending::Kill) {
+        endedAt = CounterSeconds() - started;
+        KillAndStartAgain(run);
+        if (::testing::Test::HasFatalFailure()) return;
+    } else if (c.ending == CallCase::Ending::EndSession) {
+        EndTheSession();
+        endedAt = CounterSeconds() - started;
+    } else if (c.fullDisk.empty()) {
         ASSERT_TRUE(driver::ClickControl(run.recorder, kRecord));
     }
     std::wstring status;
-    EXPECT_TRUE(driver::PollUntil(15000, [&] {
-        status = driver::GetControlText(run.recorder, kStatus);
-        return status.rfind(L"Recording Stopped: ", 0) == 0;
-    })) << Narrow(status);
+    if (c.ending != CallCase::Ending::Kill) {
+        EXPECT_TRUE(driver::PollUntil(15000, [&] {
+            status = driver::GetControlText(run.recorder, kStatus);
+            return status.rfind(L"Recording Stopped: ", 0) == 0;
+        })) << Narrow(status);
+        EXPECT_FALSE(Exists(JournalFile()));
+    }
     EXPECT_EQ(driver::GetControlText(run.recorder, kRecord), L"RECORD");
     const std::vector<Notification> received = clock.Received();
     if (!c.fullDisk.empty()) {
@@ -352,9 +402,12 @@ void Record(const CallCase& c) {
     EndProgram(call, bob);
     if (c.device) winetest::RemoveTestAudioDevices();
 
-    const double ran = GraphRunningSeconds(received);
+    // A killed recorder tells the end of nothing: its file holds what ran
+    // until the kill.
+    const bool killed = c.ending == CallCase::Ending::Kill;
+    const double ran = killed ? endedAt : GraphRunningSeconds(received);
     std::printf("the graph ran %.3f s (%zu notifications)\n", ran, received.size());
-    EXPECT_EQ(received.size(), c.pauseS > 0 ? 10u : 5u);
+    if (!killed) EXPECT_EQ(received.size(), c.pauseS > 0 ? 10u : 5u);
     if (c.fullDisk.empty()) {
         const std::vector<std::filesystem::path> found = Recordings(folder);
         ASSERT_EQ(found.size(), 1u);
@@ -457,6 +510,21 @@ TEST(CallRecording, DiskFull) {
     c.fullDiskBox = L"Recording stopped: the disk is full (R:\\Calls\\). The recording up to ";
     Record(c);
     UnmountSmallDisk();
+}
+
+// The recorder killed 12 s into the call, as a crash or a power cut ends it:
+// the next start repairs the file, which then plays and seeks.
+TEST(CallRecording, KilledAndRepairedAtTheNextStart) {
+    CallCase c = Case("killed", {}, 12, 0, 0, 0, 0, true);
+    c.ending = CallCase::Ending::Kill;
+    Record(c);
+}
+
+// Logging off during the call: the recording ends as a complete file.
+TEST(CallRecording, EndOfTheWindowsSession) {
+    CallCase c = Case("session_end", {}, 8, 0, 0, 0, 0, true);
+    c.ending = CallCase::Ending::EndSession;
+    Record(c);
 }
 
 // scripts/soak.sh: ten minutes of the call, without a pause.
