@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Runs the end-to-end recording program under Wine with the local party's
 # voice: a 1000 Hz tone played from Linux into the microphone sink for as
-# long as the program runs (or until the microphone's sink goes: the voice
-# goes with it rather than moving to the speakers). Beside it the reference
-# reader of the speakers' monitor (monitor_clicks.py) notes when each click
-# of the fake call reached it, in a file that the program finds through
-# TELVANE_MONITOR_CLICKS (a Windows path) and copies beside each recording.
+# long as the program runs; its player's process id is in
+# TELVANE_MIC_VOICE_PID, so that a microphone pulled out takes its voice
+# with it (PulseAudio would move the stream to the speakers). Beside it the
+# reference reader of the speakers' monitor (monitor_clicks.py) notes when
+# each click of the fake call reached it, in a file that the program finds
+# through TELVANE_MONITOR_CLICKS (a Windows path) and copies beside each
+# recording.
 #   run_call.sh <program.exe> [--source <PulseAudio source>] [program args...]
 # --source makes that source PulseAudio's default capture endpoint while the
 # program runs (the device case records the speakers' monitor through it).
@@ -26,8 +28,9 @@ fi
 previous=$(pactl info | sed -n 's/^Default Source: //p')
 if [ -n "$source" ]; then pactl set-default-source "$source"; fi
 sox -q -n -r 48000 -c 2 -b 16 -e signed -t raw - synth 3600 sine 1000 vol 0.25 |
-    pacat --device=micsink --no-move --rate=48000 --channels=2 --format=s16le --latency-msec=20 &
+    pacat --device=micsink --rate=48000 --channels=2 --format=s16le --latency-msec=20 &
 voice=$!
+export TELVANE_MIC_VOICE_PID=$voice
 clicks=$(mktemp /tmp/telvane-clicks.XXXXXX)
 python3 "$(dirname "$0")/monitor_clicks.py" "$clicks" &
 reader=$!
