@@ -12,6 +12,7 @@
 
 #include "framework/base/ComPtr.h"
 #include "framework/win/Handles.h"
+#include "winetest/linuxshell/LinuxShell.h"
 
 namespace pulse_watch {
 
@@ -25,48 +26,14 @@ struct Snapshot {
 
 // One pactl run through the shell: the server's defaults and both device
 // lists, marked so that the parts can be told apart.
-const char kScript[] = "pactl info; echo @sinks; pactl list short sinks; echo @sources; pactl list short sources";
+// A pactl run takes some milliseconds; one that hangs must not hold the poll.
+constexpr DWORD kShellTimeoutMs = 3000;
 
-// Wine starts a Linux program without a process handle and without passing
-// it the standard handles, so the shell leaves its output in a file of its
-// own, renamed into place once complete.
-bool RunShell(const char* script, std::string& text) {
-    static std::atomic<unsigned> runs{0};
-    char name[96];
-    std::snprintf(name, sizeof name, "/tmp/telvane-pulsewatch-%lu-%lu-%u", ::GetCurrentProcessId(),
-                  static_cast<unsigned long>(::GetTickCount()), ++runs);
-    const std::string path = name;
-    const std::string line =
-        std::string("Z:\\bin\\sh -c \"(") + script + ") >" + path + ".part 2>&1; mv " + path + ".part " + path + "\"";
-    std::wstring command(line.begin(), line.end());
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
-                          &pi))
-        return false;
-    if (pi.hProcess) ::CloseHandle(pi.hProcess);
-    if (pi.hThread) ::CloseHandle(pi.hThread);
-    std::wstring file = L"Z:";
-    for (char c : path) file.push_back(c == '/' ? L'\\' : static_cast<wchar_t>(c));
-    const DWORD deadline = ::GetTickCount() + 3000;
-    while (::GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        if (static_cast<LONG>(::GetTickCount() - deadline) > 0) return false;
-        ::Sleep(2);
-    }
-    FILE* f = ::_wfopen(file.c_str(), L"rb");
-    if (!f) return false;
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, got);
-    std::fclose(f);
-    ::DeleteFileW(file.c_str());
-    return true;
-}
+const char kScript[] = "pactl info; echo @sinks; pactl list short sinks; echo @sources; pactl list short sources";
 
 bool ReadSnapshot(Snapshot& out) {
     std::string text;
-    if (!RunShell(kScript, text)) return false;
+    if (!RunLinuxShell(kScript, text, kShellTimeoutMs)) return false;
     std::istringstream lines(text);
     std::string line;
     int part = 0;  // 0 info, 1 sinks, 2 sources
