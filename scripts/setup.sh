@@ -8,7 +8,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ g++-multilib clang-format googletest libgtest-dev libbenchmark-dev fonts-dejavu-core
+    cmake ninja-build g++ g++-multilib clang clang-format googletest libgtest-dev libbenchmark-dev fonts-dejavu-core
     g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine wine64 wine32:i386 fonts-wine
     xvfb x11-utils xauth pulseaudio pulseaudio-utils

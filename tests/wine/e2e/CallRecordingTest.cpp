@@ -85,10 +85,34 @@ bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()
 
 // The recorder killed, as a crash or a power cut ends it, and started
 // again: before its window it repairs the recording and says so once.
-void KillAndStartAgain(Started& run) {
+// "telvane.exe /repair FILE": its exit code, and the box it showed when it
+// had no standard output to tell (answered).
+DWORD RepairByHand(const std::wstring& file, std::wstring& told) {
+    driver::Program repair = driver::Program::Start(driver::ProductFolder() + L"telvane.exe",
+                                                    L"/repair \"" + file + L"\"", driver::ProductFolder());
+    if (!repair) return 0xFFFFFFFF;
+    driver::PollUntil(30000, [&] {
+        if (HWND box = driver::FindTopWindow(L"Telvane Message", repair.Id(), driver::kDialogClass)) {
+            told = driver::MessageBoxText(box);
+            driver::PressButton(box, IDOK);
+        }
+        return !repair.IsRunning();
+    });
+    DWORD code = 0xFFFFFFFF;
+    if (!repair.IsRunning()) ::GetExitCodeProcess(repair.ProcessHandle(), &code);
+    return code;
+}
+
+void KillAndStartAgain(Started& run, const std::filesystem::path& folder, const std::filesystem::path& byHand) {
     ASSERT_TRUE(Exists(JournalFile()));
     ASSERT_TRUE(::TerminateProcess(run.program.ProcessHandle(), 9));
     ::WaitForSingleObject(run.program.ProcessHandle(), 10000);
+    // A copy repaired by hand, with the switch, before the recorder repairs its own.
+    const std::vector<std::filesystem::path> killed = Recordings(folder);
+    ASSERT_EQ(killed.size(), 1u);
+    std::filesystem::copy_file(killed[0], byHand, std::filesystem::copy_options::overwrite_existing);
+    std::wstring told;
+    EXPECT_EQ(RepairByHand(byHand.wstring(), told), 0u) << Narrow(told);
     driver::Program again =
         driver::Program::Start(driver::ProductFolder() + L"telvane.exe", L"", driver::ProductFolder());
     ASSERT_TRUE(again);
@@ -105,6 +129,9 @@ void KillAndStartAgain(Started& run) {
         return run.recorder != nullptr && driver::IsVisible(run.recorder);
     }));
     EXPECT_FALSE(Exists(JournalFile()));
+    // The switch and the start repaired alike, and a second repair finds the file whole.
+    EXPECT_EQ(ReadAll(byHand.wstring()), ReadAll(killed[0].wstring()));
+    EXPECT_EQ(RepairByHand(byHand.wstring(), told), 0u);
 }
 
 // Logging off: the two messages the system sends every top-level window, as
@@ -379,7 +406,7 @@ void Record(const CallCase& c) {
     double endedAt = 0;
     if (c.ending == CallCase::Ending::Kill) {
         endedAt = CounterSeconds() - started;
-        KillAndStartAgain(run);
+        KillAndStartAgain(run, folder, out / L"by_hand.wmv");
         if (::testing::Test::HasFatalFailure()) return;
     } else if (c.ending == CallCase::Ending::EndSession) {
         EndTheSession(run);
