@@ -78,7 +78,14 @@ void ReleaseGraphInterfaces() {
     state.filterGraph = nullptr;
 }
 
+void DetachFromTrackedWindow() {
+    DWORD& attached = RecordingGraph().attachedThread;
+    if (attached) ::AttachThreadInput(attached, ::GetCurrentThreadId(), FALSE);
+    attached = 0;
+}
+
 void TearDownRecordingGraph() {
+    DetachFromTrackedWindow();
     WaitPumping(1000);
     RecordingGraphState& state = RecordingGraph();
     IGraphBuilder* const graph = state.graph.Get();
@@ -145,6 +152,7 @@ HRESULT StopRecordingGraph() {
     // The pumped wait may have run handlers that reset the graph.
     if (IMediaControl* control = RecordingGraph().mediaControl.Get()) hr = control->Stop();
     if (FAILED(hr)) AppendLog(L"\r\nStop failed hr=0x%x", static_cast<unsigned>(hr));
+    DetachFromTrackedWindow();
     helper.Notify(7, 8);
     if (Settings.MiniClone != 0) {
         if (HWND recorder = ::FindWindowW(nullptr, L"Quorra")) ::SetDlgItemTextW(recorder, kRecordButtonId, L"RECORD");

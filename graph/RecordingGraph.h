@@ -18,6 +18,10 @@ HRESULT CreateGraphInterfaces();
 // Releases mediaControl, graph, videoWindow, basicVideo and captureBuilder.
 void ReleaseGraphInterfaces();
 
+// Parts the interface thread's input from the call window's thread again,
+// when the start joined them.
+void DetachFromTrackedWindow();
+
 // Waits a pumped second, then removes the writer, the screen capture, the
 // tee, the probe's "WAV Dest" and the audio source from the graph and drops
 // them. The preview renderer stays referenced until the next build.

@@ -81,7 +81,8 @@ void AttachToTrackedWindow() {
     if (!tracked) return;
     const DWORD trackedThread = ::GetWindowThreadProcessId(tracked, nullptr);
     const DWORD current = ::GetCurrentThreadId();
-    if (trackedThread != 0 && trackedThread != current) ::AttachThreadInput(trackedThread, current, TRUE);
+    if (trackedThread != 0 && trackedThread != current && ::AttachThreadInput(trackedThread, current, TRUE))
+        RecordingGraph().attachedThread = trackedThread;
 }
 
 ComPtr<IBaseFilter> CreateSonarkInstance() {

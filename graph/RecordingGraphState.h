@@ -27,6 +27,10 @@ struct RecordingGraphState {
     ComPtr<IBaseFilter> tee;                  // infinite-pin tee of the preview branch
     ComPtr<IBaseFilter> previewRenderer;      // "Video Renderer" of the preview branch
     ComPtr<IBaseFilter> wavDest;              // "WAV Dest" of the audio-source probe
+    // The call window's thread whose input the interface thread joined when
+    // the graph ran (0: none); parted again when the recording stops, or
+    // the call program would freeze with every wait of the recorder.
+    DWORD attachedThread = 0;
     // Local time at which the graph ran, as a file time (100-ns units).
     std::uint64_t RecordingStartTime = 0;
 };

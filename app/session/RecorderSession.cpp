@@ -119,13 +119,7 @@ public:
         return ::GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr) &&
                available.QuadPart < kDiskFullBytes;
     }
-    std::int64_t LocalTimeNow() override {
-        FILETIME utc{}, local{};
-        ::GetSystemTimeAsFileTime(&utc);
-        ::FileTimeToLocalFileTime(&utc, &local);
-        return static_cast<std::int64_t>((static_cast<std::uint64_t>(local.dwHighDateTime) << 32) |
-                                         local.dwLowDateTime);
-    }
+    std::int64_t MonotonicNow() override { return static_cast<std::int64_t>(::GetTickCount64()) * 10000; }
     bool WindowExists(const std::wstring& title) override { return ::FindWindowW(nullptr, title.c_str()) != nullptr; }
     bool StartHidden(const std::wstring& file) override {
         const HINSTANCE result = ::ShellExecuteW(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_HIDE);

@@ -193,6 +193,7 @@ bool RecordingSession::BeginRecording() {
     std::int64_t startTime = 0;
     if (m_graph.Start(startTime)) {
         m_state.RecordingStartTime = startTime;
+        m_state.RecordingStartClock = m_platform.MonotonicNow();
         m_peers.RecordingBegan(m_state.OutputPath, startTime);
         if (m_state.HotkeyStarted) m_ui.Hide();
         m_state.HotkeyStarted = false;
@@ -268,7 +269,7 @@ void RecordingSession::TakeGraphEvents() {
 void RecordingSession::StopForFault() {
     SessionState& s = m_state;
     const GraphFault fault = WithDiskSpace(s.PendingFault, m_platform.DiskFull(s.OutputPath));
-    const std::wstring recorded = TimeOfDayText(m_platform.LocalTimeNow() - s.RecordingStartTime - s.PausedTime);
+    const std::wstring recorded = TimeOfDayText(RecordedTime());
     const std::wstring path = s.OutputPath;
     if (!StopFromTick()) return;
     std::wstring text = FaultMessage(fault, s.PendingFaultError, path, recorded);
@@ -342,9 +343,8 @@ void RecordingSession::RecordingTick() {
             m_peers.CloseProgram();
             return;
         }
-        const std::int64_t now = m_platform.LocalTimeNow();
-        if (Settings.MaxFileTime > 0 &&
-            now >= s.RecordingStartTime + s.PausedTime + Settings.MaxFileTime * kTicksPerSecond) {
+        const std::int64_t recorded = RecordedTime();
+        if (Settings.MaxFileTime > 0 && recorded >= Settings.MaxFileTime * kTicksPerSecond) {
             s.StopRequested = true;
             if (!StopFromTick()) {
                 // Not stopped: the next tick meets the limit again and stops
@@ -357,7 +357,7 @@ void RecordingSession::RecordingTick() {
             m_ui.SetTitle(L"Telvane");
             return;
         }
-        s.ElapsedText = TimeOfDayText(now - s.RecordingStartTime - s.PausedTime);
+        s.ElapsedText = TimeOfDayText(recorded);
     }
     if (s.Recording) UpdateStatus();
 }
@@ -386,6 +386,10 @@ bool RecordingSession::StopFromTick() {
     ToggleRecording();
     m_ui.StartTimer();
     return !m_state.Recording;
+}
+
+std::int64_t RecordingSession::RecordedTime() {
+    return m_platform.MonotonicNow() - m_state.RecordingStartClock - m_state.PausedTime;
 }
 
 void RecordingSession::UpdateStatus() {

@@ -48,8 +48,9 @@ struct SessionState {
     std::int32_t StopError = 0;
     // Ticks to wait before the silence helper is started again.
     int SilenceRestartWait = 0;
-    std::int64_t RecordingStartTime = 0;  // local time, 100-ns units
-    std::int64_t PausedTime = 0;          // 100-ns units
+    std::int64_t RecordingStartTime = 0;   // local time, 100-ns units
+    std::int64_t RecordingStartClock = 0;  // the monotonic clock then
+    std::int64_t PausedTime = 0;           // 100-ns units
     std::wstring ElapsedText;
     std::wstring StatusText;
     std::wstring OutputName;
@@ -130,6 +131,8 @@ private:
     void CloseProbe();
     void SetStatus(const std::wstring& text, bool repaint);
     void UpdateStatus();
+    // How long the recording has run, its pauses left out (100-ns units).
+    std::int64_t RecordedTime();
 
     RecordingGraphControl& m_graph;
     RecorderUi& m_ui;

@@ -62,8 +62,10 @@ public:
     virtual bool OpenProbe(const std::wstring& path) = 0;
     virtual std::uint64_t ProbeLength() = 0;
     virtual void CloseProbe() = 0;
-    // Local time in 100-ns units since 1601.
-    virtual std::int64_t LocalTimeNow() = 0;
+    // A clock that only moves on, in 100-ns units (the tick count): the
+    // recording's time and its limit follow it, never a change of the wall
+    // clock (daylight saving, a clock set by hand or by the network).
+    virtual std::int64_t MonotonicNow() = 0;
     virtual bool WindowExists(const std::wstring& title) = 0;
     // Starts a program beside the recorder, hidden; false when the shell refused.
     virtual bool StartHidden(const std::wstring& file) = 0;

@@ -87,13 +87,14 @@ public:
     bool OpenProbe(const std::wstring& path) override;
     std::uint64_t ProbeLength() override;
     void CloseProbe() override { m_log.Add("probe.Close"); }
-    std::int64_t LocalTimeNow() override { return clock; }
+    std::int64_t MonotonicNow() override { return monotonic; }
     bool WindowExists(const std::wstring& title) override;
     bool StartHidden(const std::wstring& file) override;
     void PlaySoundFile(const std::wstring& file) override { sounds.push_back(file); }
     bool DiskFull(const std::wstring&) override { return diskFull; }
 
-    std::int64_t clock = 130000000000000000;  // a local time in 100-ns units
+    std::int64_t clock = 130000000000000000;  // the wall clock (local time), 100-ns units: the graph's start time
+    std::int64_t monotonic = 5000000000;      // the tick count, 100-ns units
     std::vector<std::wstring> messages;
     int answer = 6;  // what a Yes/No box answers
     unsigned waitedMs = 0;

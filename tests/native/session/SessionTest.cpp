@@ -66,6 +66,7 @@ protected:
     // writer adds a few bytes to a file it has begun, as a running one does.
     void Tick() {
         platform.clock += kTicksPerSecond;
+        platform.monotonic += kTicksPerSecond;
         const std::filesystem::path file(session.State().OutputPath);
         std::error_code error;
         const std::uintmax_t size = std::filesystem::file_size(file, error);
@@ -739,4 +740,23 @@ TEST_F(SessionTest, TheNoteOfTheRecordingInProgressLastsFromItsStartToItsCleanSt
     EXPECT_TRUE(session.StopForSessionEnd());
     EXPECT_FALSE(session.State().Recording);
     EXPECT_TRUE(peers.journal.empty());
+}
+
+TEST_F(SessionTest, TheTimeAndTheLimitIgnoreTheWallClockSteppingAnHour) {
+    SetLimit(6);
+    StartRecording();
+    Grow(4096);
+    Tick();
+    Tick();
+    platform.clock -= 3600 * kTicksPerSecond;  // daylight saving ends
+    Tick();
+    EXPECT_EQ(Status(), L"Recording: 0.00 MB  00:00:03/00:00:06");
+    platform.clock += 2 * 3600 * kTicksPerSecond;  // a clock set forward
+    Tick();
+    EXPECT_EQ(Status(), L"Recording: 0.00 MB  00:00:04/00:00:06");
+    EXPECT_TRUE(session.State().Recording);
+    Tick();
+    Tick();
+    EXPECT_FALSE(session.State().Recording);
+    EXPECT_EQ(platform.messages, std::vector<std::wstring>{L"Recording Stopped. File time exceeded"});
 }
