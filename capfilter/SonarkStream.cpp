@@ -249,6 +249,11 @@ void CSonarkStream::SampleRateHelp(DWORD rate) {
     CurrentPlatform().endProcess(0);
 }
 
+HRESULT CSonarkStream::BreakConnect() {
+    m_formatRefusalTold = false;
+    return CSourceStream::BreakConnect();
+}
+
 HRESULT CSonarkStream::InitLoopback(bool dualAudio) {
     if (dualAudio && FAILED(InitMicrophone())) return E_FAIL;
 
@@ -264,7 +269,10 @@ HRESULT CSonarkStream::InitLoopback(bool dualAudio) {
     FillPcmFormat(m_wfx, 2, m_pwfx->nSamplesPerSec);
     win::CoTaskMemPtr<WAVEFORMATEX> closest;
     HRESULT hr = m_pAudioClient->IsFormatSupported(AUDCLNT_SHAREMODE_SHARED, &m_wfx, closest.Put());
-    if (hr != S_OK) Message("\r\nAudio format NOT accepted by renderer");
+    if (hr != S_OK && !m_formatRefusalTold) {
+        m_formatRefusalTold = true;
+        Message("\r\nAudio format NOT accepted by renderer");
+    }
     closest.Reset();
     m_pwfx = &m_wfx;
     if (FAILED(hr)) return E_FAIL;

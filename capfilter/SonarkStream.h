@@ -48,6 +48,8 @@ public:
     HRESULT GetMediaType(CMediaType* pmt) override;
     HRESULT FillBuffer(IMediaSample* sample) override;
     HRESULT OnThreadDestroy() override;
+    // A new connection may warn again of a format the speakers refuse.
+    HRESULT BreakConnect() override;
 
     // Called by the filter as it pauses, under the state lock: stops started
     // clients as the worker's next fill would. A failure leaves them marked
@@ -135,6 +137,9 @@ private:
     ComPtr<IReferenceClock> m_pClock;
 
     bool m_bMonoMic = false;
+    // The speakers' refusal of the format was told for this connection (a
+    // 5.1 setup refuses it at every attempt of every GetMediaType).
+    bool m_formatRefusalTold = false;
     // Whether the graph was told that the flow lost its device (and not yet
     // that it has one again). Streaming thread only.
     bool m_speakersToldLost = false;
