@@ -184,11 +184,12 @@ void AudioSetupFlow::MicrophoneClicked() {
     SettingsRecord& s = m_settings;
     if (Vista() && m_view.MicrophoneChecked()) {
         m_view.CheckMicrophone(false);
-        m_view.EnableLists(false);
+        // With the speakers still checked the lists stay as they were.
         if (m_view.SpeakersChecked()) return;
         m_view.CheckSpeakers(true);
         s.VistaAudio = 1;
         s.DualAudio = 0;
+        m_view.EnableLists(false);
         return;
     }
     if (!Vista() && m_view.SpeakersChecked()) {

@@ -263,18 +263,20 @@ TEST_F(AudioSetup, TheMicrophoneBoxTurnsDualAudioOnAndOff) {
     EXPECT_EQ(s.DualAudio, 1);
     EXPECT_EQ(view.devices.size(), 2u);
 
+    // Unchecked beside the speakers box: the lists stay as they were.
     flow.MicrophoneClicked();
     EXPECT_FALSE(view.microphone);
     EXPECT_TRUE(view.speakers);
-    EXPECT_FALSE(view.listsEnabled);
+    EXPECT_TRUE(view.listsEnabled);
 
-    // Unchecked alone, the speakers box comes back on.
+    // Unchecked alone, the speakers box comes back on and the lists grey.
     view.speakers = false;
     view.microphone = true;
     s.DualAudio = 0;
     s.VistaAudio = 0;
     flow.MicrophoneClicked();
     EXPECT_TRUE(view.speakers);
+    EXPECT_FALSE(view.listsEnabled);
     EXPECT_EQ(s.VistaAudio, 1);
     EXPECT_EQ(s.DualAudio, 0);
 
