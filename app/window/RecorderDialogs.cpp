@@ -97,7 +97,8 @@ SetupHooks SetupOfRecorder() {
     };
     hooks.openBrowser = [] { OpenRecordingsBrowser(BrowserOfRecorder()); };
     hooks.searching = [] { return MotionSearchRunning() || SearchState() != kSearchIdle || MarkingWindowExists(); };
-    hooks.restoreBlocked = [] { return MotionSearchRunning() || Recording(); };
+    // Nothing is reset while a search, a manual marking or a recording is under way.
+    hooks.restoreBlocked = [] { return MotionSearchRunning() || MarkingWindowExists() || Recording(); };
     hooks.closeProgram = CloseProgram;
     hooks.windowsVersion = Env().VersionText;
     hooks.guide = hooks.support = hooks.website = kLocalGuide;
