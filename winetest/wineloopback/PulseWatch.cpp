@@ -337,16 +337,6 @@ std::string DeviceOf(const std::wstring& endpointId, bool render, bool wineDefau
     return {};
 }
 
-bool Present(bool sink, const std::string& pulseName) {
-    Snapshot now;
-    if (!Watcher::Get().Now(now)) return true;
-    return (sink ? now.sinks : now.sources).count(pulseName) != 0;
-}
-
-std::wstring EndpointOf(bool render, const std::string& pulseName) {
-    return pulseName.empty() ? std::wstring() : EndpointIdOf(render, pulseName);
-}
-
 void SetWineDefaults(const std::wstring& renderId, const std::wstring& captureId) {
     Watcher::Get().SetWineDefaults(renderId, captureId);
 }

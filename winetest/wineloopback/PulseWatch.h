@@ -34,14 +34,6 @@ using LostFlag = std::shared_ptr<std::atomic<bool>>;
 // default device of the moment. Empty when it cannot be told.
 std::string DeviceOf(const std::wstring& endpointId, bool render, bool wineDefault);
 
-// Whether PulseAudio has the sink (or source) of that name now; true when
-// it cannot be told.
-bool Present(bool sink, const std::string& pulseName);
-
-// The id of Wine's endpoint for the PulseAudio sink (render) or source
-// (capture) of that name; empty when this process has none.
-std::wstring EndpointOf(bool render, const std::string& pulseName);
-
 // Wine's default endpoints, named in the notifications when PulseAudio's
 // new default device has no endpoint of its own in this process.
 void SetWineDefaults(const std::wstring& renderId, const std::wstring& captureId);
