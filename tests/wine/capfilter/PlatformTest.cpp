@@ -25,8 +25,8 @@
 #include "framework/dshow/MediaType.h"
 #include "framework/win/Handles.h"
 #include "tests/wine/capfilter/GraphHelpers.h"
-#include "tests/wine/driver/PulseShell.h"
 #include "tests/wine/capfilter/Tone.h"
+#include "tests/wine/driver/PulseShell.h"
 
 using ::testing::HasSubstr;
 
