@@ -40,6 +40,8 @@ void OpenOn(const ScreenRect& rect) {
         return;
     }
     g_window = std::move(window);
+    // Open, the window is the marking under way, however it was opened.
+    SetSearchState(kSearchMarked);
 }
 
 void Accept(const ScreenRect& windowRect) {
@@ -101,10 +103,7 @@ void OpenOrToggleMarking() {
     OpenOn(CaptureRegion());
 }
 
-void OfferDetectedRegion() {
-    SetSearchState(kSearchMarked);
-    OpenOn(DetectedRegion());
-}
+void OfferDetectedRegion() { OpenOn(DetectedRegion()); }
 
 void CloseMarkingWindow() {
     if (!MarkingWindowExists()) return;

@@ -66,6 +66,8 @@ BrowserContext BrowserOfRecorder() {
     return context;
 }
 
+bool RestoreDefaultsBlocked() { return MotionSearchRunning() || MarkingWindowExists() || Recording(); }
+
 SetupHooks SetupOfRecorder() {
     SetupHooks hooks;
     hooks.reRegisterHotkey = [] { RegisterRecordHotkey(false); };
@@ -73,11 +75,11 @@ SetupHooks SetupOfRecorder() {
         WaitPumping(250);
         if (MainWindow* frame = TheMainWindow()) frame->RescaleInterface(scale);
     };
-    hooks.openVideoSettings = [] {
-        VideoDlg dialog(RecorderWindow());
+    hooks.openVideoSettings = [](CWnd* owner) {
+        VideoDlg dialog(owner);
         dialog.DoModal();
     };
-    hooks.openAudioSetup = [] { OpenAudioSetup(false, RecorderWindow()); };
+    hooks.openAudioSetup = [](CWnd* owner) { OpenAudioSetup(false, RecorderWindow(), owner); };
     hooks.refreshMainWindow = RefreshRecorder;
     hooks.startPreview = [] { BuildClonePreview(); };
     hooks.stopPreview = StopClonePreview;
@@ -97,8 +99,7 @@ SetupHooks SetupOfRecorder() {
     };
     hooks.openBrowser = [] { OpenRecordingsBrowser(BrowserOfRecorder()); };
     hooks.searching = [] { return MotionSearchRunning() || SearchState() != kSearchIdle || MarkingWindowExists(); };
-    // Nothing is reset while a search, a manual marking or a recording is under way.
-    hooks.restoreBlocked = [] { return MotionSearchRunning() || MarkingWindowExists() || Recording(); };
+    hooks.restoreBlocked = RestoreDefaultsBlocked;
     hooks.closeProgram = CloseProgram;
     hooks.windowsVersion = Env().VersionText;
     hooks.guide = hooks.support = hooks.website = kLocalGuide;

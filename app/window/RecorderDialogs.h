@@ -8,3 +8,6 @@
 
 BrowserContext BrowserOfRecorder();
 SetupHooks SetupOfRecorder();
+// Nothing is reset while a search, a manual marking or a recording is under
+// way: the setup dialog's reset and the recorder's own ask this.
+bool RestoreDefaultsBlocked();

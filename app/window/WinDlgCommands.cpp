@@ -201,7 +201,7 @@ void WinDlg::OnResetMarkers() {
 }
 
 void WinDlg::OnRestoreDefaults() {
-    if (MotionSearchRunning() || Recording()) return;
+    if (RestoreDefaultsBlocked()) return;
     if (RestoreDefaults()) CloseProgram();
 }
 

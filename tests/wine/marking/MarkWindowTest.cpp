@@ -34,6 +34,8 @@ constexpr int kRecord = 1215;
 constexpr int kMarkButton = 309;
 constexpr int kMarkCommand = 32955;
 constexpr int kGetVideoCommand = 33016;
+constexpr int kRestoreDefaultsCommand = 33046;
+constexpr int kSettingsButton = 311;
 constexpr int kLogControl = 12345;
 constexpr int kPicture = 301;
 constexpr int kRecordButton = 302;
@@ -232,6 +234,30 @@ TEST_F(Marking, MarkOpensItOnTheCaptureRegionAndMarkAgainClosesIt) {
     ASSERT_TRUE(driver::ClickControl(run.recorder, kMarkButton));
     EXPECT_TRUE(MarkingGone());
     ::Sleep(1500);
+    EXPECT_EQ(ReadAll(SettingsFile()), before);
+    EXPECT_EQ(CloseRecorder(run), 0u);
+}
+
+// A marking opened by hand is a marking under way: "&Restore defaults"
+// leaves it and the settings alone, "&Get Video" closes it rather than start
+// a search, and the recorder is idle again (its setup dialog opens).
+TEST_F(Marking, AMarkingByHandIsNotResetAndGetVideoClosesIt) {
+    Prepare();
+    Start();
+    const std::string before = ReadAll(SettingsFile());
+    HWND mark = OpenMarking();
+    ASSERT_NE(mark, nullptr);
+    ASSERT_TRUE(Command(kRestoreDefaultsCommand));
+    if (HWND box = driver::WaitForMessageBox(L"Telvane Message", 1000, run.program.Id())) {
+        ADD_FAILURE() << "reset asked: " << Narrow(driver::MessageBoxText(box));
+        driver::PressButton(box, IDNO);
+    }
+    EXPECT_EQ(driver::FindTopWindow(kTitle, run.program.Id()), mark);
+    ASSERT_TRUE(Command(kGetVideoCommand));
+    EXPECT_TRUE(MarkingGone());
+    EXPECT_NE(Status(), L" Searching...Start your video now. Click Search to cancel.");
+    ASSERT_TRUE(driver::ClickControl(run.recorder, kSettingsButton));
+    EXPECT_NE(driver::WaitForWindow(L"Telvane Settings", 5000, run.program.Id()), nullptr);
     EXPECT_EQ(ReadAll(SettingsFile()), before);
     EXPECT_EQ(CloseRecorder(run), 0u);
 }
