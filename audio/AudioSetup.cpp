@@ -8,10 +8,10 @@ namespace {
 bool g_required = false;
 }  // namespace
 
-void OpenAudioSetup(bool required, CWnd* recorder) {
+void OpenAudioSetup(bool required, CWnd* recorder, CWnd* owner) {
     if (required) g_required = true;
     Win32AudioSetupSystem system(CheckSetupRecordAudio);
-    AudioTestDlg dialog(system, recorder ? recorder->m_hWnd : nullptr, recorder);
+    AudioTestDlg dialog(system, recorder ? recorder->m_hWnd : nullptr, owner ? owner : recorder);
     dialog.DoModal();
 }
 

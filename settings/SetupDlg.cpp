@@ -101,11 +101,13 @@ void SetupDlg::OnRecordAudio() {
 }
 
 void SetupDlg::OnVideoSettings() {
-    Call(m_hooks.openVideoSettings);
+    if (m_hooks.openVideoSettings) m_hooks.openVideoSettings(this);
     WriteSettings();
 }
 
-void SetupDlg::OnAudioSetup() { Call(m_hooks.openAudioSetup); }
+void SetupDlg::OnAudioSetup() {
+    if (m_hooks.openAudioSetup) m_hooks.openAudioSetup(this);
+}
 
 void SetupDlg::PutModifier(const wchar_t* modifier) {
     CEdit hotkey(*this, IDC_SETUP_HOTKEY);

@@ -19,8 +19,10 @@ struct SetupHooks {
     std::function<void()> reRegisterHotkey;
     // Rebuilds the recorder window at a new scale (percent).
     std::function<void(int)> rescaleInterface;
-    std::function<void()> openVideoSettings;  // modal; the dialog writes the settings after it
-    std::function<void()> openAudioSetup;
+    // Modal over the dialog that opens them (their owner); the dialog writes
+    // the settings after the video settings.
+    std::function<void(CWnd* owner)> openVideoSettings;
+    std::function<void(CWnd* owner)> openAudioSetup;
     std::function<void()> refreshMainWindow;
     std::function<void()> startPreview;  // the clone preview
     std::function<void()> stopPreview;

@@ -10,6 +10,7 @@
 #include <cwchar>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/win/Handles.h"
@@ -23,6 +24,7 @@ constexpr int kSettingsButton = 311;
 constexpr int kRecordVideo = 1301;
 constexpr int kRecordAudio = 1302;
 constexpr int kVideoSettings = 1303;
+constexpr int kAudioSetup = 1304;
 constexpr int kHotkey = 1305;
 constexpr int kDuration = 1309;
 constexpr int kScale = 1311;
@@ -34,6 +36,7 @@ constexpr int kBackgroundBox = 1169;
 constexpr int kTestHotkeyId = 9;
 constexpr wchar_t kSetupTitle[] = L"Telvane Settings";
 constexpr wchar_t kVideoTitle[] = L"Telvane - Video Settings";
+constexpr wchar_t kAudioTitle[] = L"Audio Setup";
 
 // The Windows version Wine reports to one program; empty removes it.
 void SetVersionFor(const wchar_t* program, const wchar_t* version) {
@@ -212,6 +215,25 @@ TEST_F(SetupDialogs, VideoSettingsOnWindows10) {
     EXPECT_TRUE(HasLine(settings, "Video Bitrate: 3000")) << settings;
     EXPECT_TRUE(HasLine(settings, "Frame Rate: 15.00")) << settings;
     EXPECT_TRUE(HasLine(settings, "HideWindow: 1")) << settings;
+}
+
+// The video settings and the audio setup are modal over the setup dialog
+// that opens them: it is disabled until they close.
+TEST_F(SetupDialogs, TheSubDialogsAreModalOverTheSetupDialog) {
+    Start();
+    HWND setup = OpenSetup();
+    ASSERT_NE(setup, nullptr);
+    for (const auto& [button, title] : {std::pair{kVideoSettings, kVideoTitle}, std::pair{kAudioSetup, kAudioTitle}}) {
+        SCOPED_TRACE(Narrow(title));
+        ASSERT_TRUE(driver::ClickControl(setup, button));
+        HWND sub = ShownWindow(title);
+        ASSERT_NE(sub, nullptr);
+        EXPECT_EQ(::GetWindow(sub, GW_OWNER), setup);
+        EXPECT_FALSE(::IsWindowEnabled(setup));
+        ASSERT_TRUE(::PostMessageW(sub, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0));
+        ASSERT_TRUE(driver::WaitForWindowGone(title, 3000));
+        EXPECT_TRUE(driver::PollUntil(3000, [&] { return ::IsWindowEnabled(setup) != FALSE; }));
+    }
 }
 
 TEST_F(SetupDialogs, OnWindows7TheBackgroundIsOffAndTheBasicSwitchEndsTheProgram) {
