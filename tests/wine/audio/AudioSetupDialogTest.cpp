@@ -215,6 +215,20 @@ TEST_F(AudioSetupDialog, DualAudioStartsWithBothBoxesAndTheMicrophoneChosen) {
     EXPECT_EQ(ChangedLines(), (std::vector<std::string>{}));
 }
 
+// The microphone unticked beside the speakers: the lists stay as they were.
+TEST_F(AudioSetupDialog, UncheckingTheMicrophoneBesideTheSpeakersLeavesTheLists) {
+    OnFilterPath(1);
+    Set(record.AudioSource1, L"Microphone");
+    Start();
+    ASSERT_TRUE(driver::ClickControl(dialog, IDC_AUDIO_MICROPHONE));
+    ASSERT_TRUE(driver::PollUntil(kTimeoutMs, [&] { return !Checked(IDC_AUDIO_MICROPHONE); }));
+    EXPECT_TRUE(Checked(IDC_AUDIO_SPEAKERS));
+    EXPECT_TRUE(Enabled(IDC_AUDIO_SOURCES));
+    EXPECT_TRUE(Enabled(IDC_AUDIO_INPUTS));
+    EXPECT_EQ(driver::GetControlText(dialog, IDC_AUDIO_SOURCES), L"Microphone");
+    EXPECT_EQ(Finish(IDCANCEL), IDCANCEL);
+}
+
 TEST_F(AudioSetupDialog, TheFilterAloneStartsWithTheSpeakersBoxAndEmptyLists) {
     OnFilterPath(0);
     Set(record.AudioSource1, L"Telvane Headset");

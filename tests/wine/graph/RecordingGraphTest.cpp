@@ -51,6 +51,7 @@
 #include "settings/Win32SettingsSystem.h"
 #include "tests/native/session/SessionFakes.h"
 #include "tests/wine/driver/Driver.h"
+#include "tests/wine/driver/ThreadWindow.h"
 #include "winetest/dshowfilters/TestAudioDevices.h"
 
 using ::testing::ElementsAre;
@@ -570,6 +571,29 @@ TEST_F(RecordingGraphTest, WithoutTheRestoreHelperRunPauseAndStopWorkTheSame) {
     EXPECT_EQ(GraphState(), State_Stopped);
     EXPECT_THAT(ShownTexts(), IsEmpty());
     EXPECT_EQ(ResetRecordingGraph(), S_OK);
+}
+
+// The call window's thread shares the recorder's input only while it
+// records: a detach of threads that share no input fails, as it does here
+// before the start and must again after the stop.
+TEST_F(RecordingGraphTest, TheCallWindowsInputIsSharedOnlyWhileRecording) {
+    driver::ThreadWindow call;
+    call.Open([] {
+        return ::CreateWindowExW(0, L"STATIC", L"Graph Test Call", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                                 nullptr);
+    });
+    ASSERT_NE(call.Window(), nullptr);
+    g_tracked = call.Window();
+    const DWORD callThread = ::GetWindowThreadProcessId(g_tracked, nullptr);
+    const DWORD self = ::GetCurrentThreadId();
+    EXPECT_FALSE(::AttachThreadInput(callThread, self, FALSE));
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(::AttachThreadInput(callThread, self, FALSE));
+    ASSERT_TRUE(::AttachThreadInput(callThread, self, TRUE));
+    StopRecordingGraph();
+    EXPECT_FALSE(::AttachThreadInput(callThread, self, FALSE));
+    EXPECT_EQ(ResetRecordingGraph(), S_OK);
+    g_tracked = nullptr;
 }
 
 std::string ReadText(const std::wstring& path) {
