@@ -1,6 +1,7 @@
 #include "companions/pixark/CaptureGeometry.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace pixark {
 
@@ -15,6 +16,8 @@ Rect Intersect(const Rect& a, const Rect& b) {
 
 namespace {
 
+int32_t Clamped(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
 BlitPlan Finish(BlitPlan plan, const Rect& capture) {
     plan.any = !plan.dst.Empty() && !plan.src.Empty();
     if (!plan.any) return BlitPlan{};
@@ -28,6 +31,10 @@ BlitPlan Finish(BlitPlan plan, const Rect& capture) {
 int32_t ToFrame(int64_t rel, int32_t scale) { return static_cast<int32_t>(rel * scale / 100); }
 
 }  // namespace
+
+Rect Shifted(const Rect& r, int64_t dx, int64_t dy) {
+    return Rect{Clamped(r.left + dx), Clamped(r.top + dy), Clamped(r.right + dx), Clamped(r.bottom + dy)};
+}
 
 BlitPlan PlanScreenBlit(const Rect& capture, const Rect& screen) {
     BlitPlan plan;

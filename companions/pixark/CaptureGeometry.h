@@ -31,6 +31,9 @@ struct BlitPlan {
 // source rectangle is in the same coordinates.
 BlitPlan PlanScreenBlit(const Rect& capture, const Rect& screen);
 
+// `r` moved by dx, dy, each edge held inside the 32-bit range.
+Rect Shifted(const Rect& r, int64_t dx, int64_t dy);
+
 // A capture from a window's own surface. `window` is the window's rectangle
 // on the virtual screen; the source is in window pixels (origin at the
 // window's top-left). The capture rectangle's top-left stays on the window

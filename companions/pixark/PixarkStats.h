@@ -11,8 +11,9 @@
 MIDL_INTERFACE("6B1C3E52-0F4A-4D8E-9C21-7A5D34E6B8F0")
 IPixarkStats : public IUnknown {
 public:
-    // Frames delivered downstream, and frames dropped because their time had
-    // passed by more than one period when the pin got to them.
+    // Frames delivered downstream, and frames dropped: their time had passed
+    // by more than one period when the pin got to them, or the background
+    // window was minimised and gave no picture.
     virtual HRESULT STDMETHODCALLTYPE GetFrameCounts(LONG * delivered, LONG * dropped) = 0;
     // CPU time (kernel + user, 100-ns units) the streaming thread has used
     // since it started: the captures, cursor drawing and copies. Its waits

@@ -191,7 +191,7 @@ HRESULT CPixarkStream::FillBuffer(IMediaSample* sample) {
     const long size = sample->GetSize();
     if (size < 0) return E_UNEXPECTED;
     hr = m_grabber->Grab(m_session, data, static_cast<uint32_t>(size));
-    if (FAILED(hr)) return hr;
+    if (hr != S_OK) return hr;
     sample->SetActualDataLength(static_cast<long>(m_grabber->FrameBytes()));
     REFERENCE_TIME start = m_frame * m_period, stop = start + m_period;
     sample->SetTime(&start, &stop);
@@ -222,6 +222,12 @@ HRESULT CPixarkStream::DoBufferProcessingLoop() {
             continue;
         }
         hr = FillBuffer(sample.Get());
+        if (hr == S_FALSE) {
+            // No picture this period (a minimised window): a dropped frame.
+            ++m_dropped;
+            ++m_next;
+            continue;
+        }
         if (FAILED(hr)) {
             DeliverEndOfStream();
             m_pFilter->NotifyEvent(EC_ERRORABORT, hr, 0);

@@ -84,6 +84,20 @@ TEST(CaptureGeometryTest, WindowBlitReadsWindowPixels) {
     }
 }
 
+TEST(CaptureGeometryTest, ShiftedHoldsEachEdgeInside32Bits) {
+    const struct {
+        Rect r;
+        int64_t dx, dy;
+        Rect moved;
+    } cases[] = {
+        {{100, 100, 516, 348}, 100, 50, {200, 150, 616, 398}},
+        {{100, 100, 516, 348}, -150, -120, {-50, -20, 366, 228}},
+        {{INT32_MAX - 10, 0, INT32_MAX, 10}, 20, 0, {INT32_MAX, 0, INT32_MAX, 10}},
+        {{INT32_MIN, INT32_MIN, 0, 0}, -1, INT64_MIN / 2, {INT32_MIN, INT32_MIN, -1, INT32_MIN}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Shifted(c.r, c.dx, c.dy), c.moved) << c.r << " " << c.dx << "," << c.dy;
+}
+
 TEST(CaptureGeometryTest, IntersectOfDisjointIsEmpty) {
     EXPECT_EQ(Intersect(Rect{0, 0, 10, 10}, Rect{10, 0, 20, 10}), Rect{});
     EXPECT_EQ(Intersect(Rect{0, 0, 10, 10}, Rect{5, 5, 20, 20}), (Rect{5, 5, 10, 10}));

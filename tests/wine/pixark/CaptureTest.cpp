@@ -178,6 +178,90 @@ TEST_F(PixarkCaptureTest, ABackgroundCaptureShowsACoveredWindow) {
     EXPECT_PIXEL(f, 10, 10, kCoverColour);
 }
 
+// A background capture stays on its window: moved, the window is whole in
+// the frame; minimised, it gives no picture and its frames count as dropped.
+TEST_F(PixarkCaptureTest, ABackgroundCaptureFollowsItsWindowAndDropsItsMinimisedFrames) {
+    ColourWindow window(100, 100, 320, 240);
+    ASSERT_TRUE(window);
+    PumpFor(200);
+    pixark::CaptureSettings s = Rectangle(100, 100, 420, 340);
+    s.window = static_cast<int32_t>(reinterpret_cast<LONG_PTR>(window.Handle()));
+    s.background = 1;
+    CaptureGraph g;
+    VideoFrame f = Capture(s, g);
+    EXPECT_PIXEL(f, 10, 10, kTopLeft);
+    EXPECT_PIXEL(f, 310, 230, kBottomRight);
+    window.MoveTo(200, 150);
+    PumpFor(100);
+    ASSERT_TRUE(g.WaitForFrameAfter(::GetTickCount() + 100, 5000));
+    f = g.sink->LastFrame();
+    EXPECT_PIXEL(f, 1, 1, kTopLeft);
+    EXPECT_PIXEL(f, 10, 10, kTopLeft);
+    EXPECT_PIXEL(f, 318, 238, kBottomRight);
+
+    ::ShowWindow(window.Handle(), SW_MINIMIZE);
+    PumpFor(300);
+    LONG delivered = 0, dropped = 0, deliveredLater = 0, droppedLater = 0;
+    ASSERT_TRUE(FrameCounts(g.filter.Get(), delivered, dropped));
+    PumpFor(1000);
+    ASSERT_TRUE(FrameCounts(g.filter.Get(), deliveredLater, droppedLater));
+    EXPECT_EQ(deliveredLater, delivered);
+    EXPECT_GE(droppedLater - dropped, 13);  // 15 a second
+    ::ShowWindow(window.Handle(), SW_RESTORE);
+    PumpFor(300);
+    ASSERT_TRUE(g.WaitForFrameAfter(::GetTickCount() + 100, 5000));
+    EXPECT_PIXEL(g.sink->LastFrame(), 10, 10, kTopLeft);
+}
+
+// A window drawn by the GPU is black through its own DC: a second on, the
+// capture turns to PrintWindow, the pointer drawn over its picture. Drawn
+// for the screen only again, it is read through its DC with no black frame
+// between, and all of it at the rate asked for.
+TEST_F(PixarkCaptureTest, AWindowDrawnByTheGpuIsReadThroughPrintWindow) {
+    ColourWindow window(100, 100, 320, 240, kTopLeft, true);
+    ASSERT_TRUE(window);
+    window.SetDrawing(ColourWindow::Drawing::ForPrintOnly);
+    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+    ::ShowCursor(TRUE);
+    ASSERT_TRUE(::SetCursorPos(100 + 100, 100 + 80));
+    PumpFor(200);
+    pixark::CaptureSettings s = Rectangle(100, 100, 420, 340, 15);
+    s.window = static_cast<int32_t>(reinterpret_cast<LONG_PTR>(window.Handle()));
+    s.background = 1;
+    s.cursor = 1;
+    ComPtr<IBaseFilter> filter = CreatePixark();
+    ASSERT_TRUE(filter);
+    ASSERT_EQ(Configure(filter.Get(), s), S_OK);
+    CaptureGraph g;
+    ASSERT_EQ(g.Build(filter.Get()), S_OK);
+    const DWORD started = ::GetTickCount();
+    ASSERT_TRUE(SUCCEEDED(g.control->Run()));
+    PumpFor(2500);
+    const VideoFrame printed = g.sink->LastFrame();
+    EXPECT_EQ(Differing(printed, 10, 10, kTopLeft), 0);
+    EXPECT_GT(Differing(printed, 100, 80, kTopLeft), 20);
+    const DWORD switched = ::GetTickCount();
+    window.SetDrawing(ColourWindow::Drawing::ForScreenOnly);
+    PumpFor(1500);
+    EXPECT_EQ(Differing(g.sink->LastFrame(), 10, 10, kTopLeft), 0);
+    const DWORD stopped = ::GetTickCount();
+    g.control->Stop();
+
+    size_t blackFirst = 0, blackLater = 0, later = 0;
+    for (const auto& sample : g.sink->Samples()) {
+        if (sample.tick < started + 1500) {
+            blackFirst += sample.cornerBlack ? 1 : 0;
+        } else {
+            blackLater += sample.cornerBlack ? 1 : 0;
+            ++later;
+        }
+    }
+    EXPECT_GT(blackFirst, 10u);
+    EXPECT_EQ(blackLater, 0u) << "after the switch at " << switched - started << " ms";
+    const double expected = (stopped - started - 1500) * 15 / 1000.0;
+    EXPECT_NEAR(static_cast<double>(later), expected, expected * 0.1);
+}
+
 TEST_F(PixarkCaptureTest, ASecondInstanceCapturesTheFirstOnesRectangle) {
     ColourWindow window(300, 200, 320, 240, 0xFF000000u, true);
     ASSERT_TRUE(window);

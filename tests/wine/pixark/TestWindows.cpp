@@ -49,6 +49,12 @@ void ColourWindow::MoveTo(int x, int y) {
     ::UpdateWindow(m_hwnd);
 }
 
+void ColourWindow::SetDrawing(Drawing drawing) {
+    m_drawing = drawing;
+    ::InvalidateRect(m_hwnd, nullptr, FALSE);
+    ::UpdateWindow(m_hwnd);
+}
+
 void ColourWindow::Raise() {
     ::SetWindowPos(m_hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
     ::UpdateWindow(m_hwnd);
@@ -84,12 +90,15 @@ LRESULT CALLBACK ColourWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
         case WM_PAINT:
             if (self) {
                 win::PaintDC dc(hwnd);
-                self->Paint(dc.Get());
+                if (self->m_drawing == Drawing::ForPrintOnly)
+                    Fill(dc.Get(), 0, 0, self->m_width, self->m_height, 0);
+                else
+                    self->Paint(dc.Get());
                 return 0;
             }
             break;
         case WM_PRINTCLIENT:
-            if (self) self->Paint(reinterpret_cast<HDC>(wp));
+            if (self && self->m_drawing != Drawing::ForScreenOnly) self->Paint(reinterpret_cast<HDC>(wp));
             return 0;
         case WM_NCDESTROY:
             ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

@@ -26,6 +26,11 @@ public:
     HWND Handle() const { return m_hwnd; }
     explicit operator bool() const { return m_hwnd != nullptr; }
     void MoveTo(int x, int y);
+    // Where the window draws its picture: on the screen (WM_PAINT) and for
+    // PrintWindow (WM_PRINTCLIENT), as a window drawn by the GPU does (the
+    // screen stays black), or as one that does not answer PrintWindow.
+    enum class Drawing { Everywhere, ForPrintOnly, ForScreenOnly };
+    void SetDrawing(Drawing drawing);
     // Puts the window above the others (it was put below by another).
     void Raise();
 
@@ -39,6 +44,7 @@ private:
     HWND m_hwnd = nullptr;
     int m_width, m_height;
     uint32_t m_solid;
+    Drawing m_drawing = Drawing::Everywhere;
 };
 
 // Dispatches this thread's messages for ms milliseconds, waiting for them

@@ -43,6 +43,10 @@ HRESULT STDMETHODCALLTYPE VideoSinkPin::Receive(IMediaSample* sample) {
         f.bitCount = vih->bmiHeader.biBitCount;
         f.bytes.assign(data, data + t.length);
         f.tick = t.tick;
+        bool black = true;
+        for (int y = 0; y < 32 && black; ++y)
+            for (int x = 0; x < 32 && black; ++x) black = f.Pixel(x, y) == 0;
+        m_sink->m_samples.back().cornerBlack = black;
     }
     return S_OK;
 }

@@ -19,7 +19,8 @@ struct VideoSampleTimes {
     bool timed = false;
     REFERENCE_TIME start = 0, stop = 0;
     long length = 0;
-    DWORD tick = 0;  // GetTickCount when received
+    DWORD tick = 0;            // GetTickCount when received
+    bool cornerBlack = false;  // the picture's top-left 32 x 32 pixels black
 };
 
 // One frame as the sink got it: bottom-up rows as in the sample.
