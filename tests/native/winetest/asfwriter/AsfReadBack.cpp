@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -26,11 +27,28 @@ bool StdioOutput::WriteAt(uint64_t offset, const uint8_t* data, size_t size) {
            std::fwrite(data, 1, size, m_file) == size;
 }
 
+namespace {
+
+// This run's folder of files, removed with them when the test program ends.
+struct RunFolder {
+    std::string path;
+    ~RunFolder() {
+        std::error_code ignored;
+        if (!path.empty()) std::filesystem::remove_all(path, ignored);
+    }
+};
+RunFolder g_runFolder;
+
+}  // namespace
+
 std::string TempAsfPath(const std::string& name) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/asfwriter_test_" + std::to_string(::getpid());
-    RunCommand("mkdir -p '" + dir + "'");
-    return dir + "/" + name + ".asf";
+    if (g_runFolder.path.empty()) {
+        const char* tmp = std::getenv("TMPDIR");
+        g_runFolder.path = std::string(tmp && *tmp ? tmp : "/tmp") + "/asfwriter_test_" + std::to_string(::getpid());
+        std::error_code ignored;
+        std::filesystem::create_directories(g_runFolder.path, ignored);
+    }
+    return g_runFolder.path + "/" + name + ".asf";
 }
 
 std::string RunCommand(const std::string& command, int* exitCode) {
