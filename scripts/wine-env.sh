@@ -77,9 +77,7 @@ PA
 # when it connects has run out (the start waits for that). Whenever a sink's
 # latency is long again (the endpoint tests reload the sinks at other
 # rates), the reader is started anew; the reloaded sink's first block still
-# runs out first. It adds no endpoint and no playback stream. A "headset"
-# sink, which a test loads as a headset plugged in, is kept so too while it
-# is there (looked for once a second).
+# runs out first. It adds no endpoint and no playback stream.
 wine_env_sink_latency() {
     pactl list sinks 2>/dev/null | awk -v name="$1" '/^\tName:/ { on = $2 == name } on && /^\tLatency:/ { print $2 }'
 }
@@ -91,11 +89,9 @@ wine_env_sink_short() {
 }
 
 wine_env_keep_sinks_short() {
-    local sink pause
+    local sink
     WINE_ENV_KEEPER_PIDS=
-    for sink in speakers micsink headset; do
-        pause=0.2
-        [ "$sink" = headset ] && pause=1
+    for sink in speakers micsink; do
         (
             reader=
             trap 'kill $reader 2>/dev/null; exit 0' TERM
@@ -108,12 +104,12 @@ wine_env_keep_sinks_short() {
                     rate=$(pactl list short modules | awk -v n="sink_name=$sink" '$2 == "module-null-sink" {
                         on = 0; r = 48000; for (i = 3; i <= NF; i++) { if ($i == n) on = 1; if ($i ~ /^rate=/) r = substr($i, 6) }
                         if (on) print r }')
-                    if [ -z "$rate" ]; then sleep "$pause"; continue; fi
+                    if [ -z "$rate" ]; then sleep 0.2; continue; fi
                     parec --raw --rate="$rate" --channels=2 --format=s16le --latency-msec=10 \
                         -d "$sink.monitor" >/dev/null 2>&1 </dev/null &
                     reader=$!
                 fi
-                sleep "$pause"
+                sleep 0.2
             done
         ) &
         WINE_ENV_KEEPER_PIDS="$WINE_ENV_KEEPER_PIDS $!"

@@ -170,14 +170,6 @@ public:
         return true;
     }
 
-    // The loop's last reading, if it is fresh; never read here.
-    bool Last(Snapshot& s) {
-        std::lock_guard<std::mutex> lock(m_readLock);
-        if (!m_haveRead || ::GetTickCount() - m_readAt > 3 * kPollMs) return false;
-        s = m_read;
-        return true;
-    }
-
     LostFlag Watch(bool sink, const std::string& name) {
         auto flag = std::make_shared<std::atomic<bool>>(false);
         // A device loaded a moment ago may be missing from a reading kept
@@ -343,22 +335,6 @@ std::string DeviceOf(const std::wstring& endpointId, bool render, bool wineDefau
         if (e.render == render && ::CompareStringOrdinal(e.guid.c_str(), -1, guid.c_str(), -1, TRUE) == CSTR_EQUAL)
             return e.pulseName;
     return {};
-}
-
-bool LastDefaultSink(std::string& sink) {
-    Snapshot last;
-    if (!Watcher::Get().Last(last) || last.defaultSink.empty()) return false;
-    sink = last.defaultSink;
-    return true;
-}
-
-bool LastSeenGone(bool sink, const std::string& name) {
-    Snapshot last;
-    return Watcher::Get().Last(last) && !(sink ? last.sinks : last.sources).count(name);
-}
-
-std::wstring EndpointOf(bool render, const std::string& pulseName) {
-    return pulseName.empty() ? std::wstring() : EndpointIdOf(render, pulseName);
 }
 
 void SetWineDefaults(const std::wstring& renderId, const std::wstring& captureId) {

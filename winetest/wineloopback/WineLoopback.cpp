@@ -137,19 +137,9 @@ std::wstring LoopbackSourceName(const std::wstring& sink) {
     return chosen.empty() ? L"Monitor of " + sink : chosen;
 }
 
-// The sink Wine's default endpoint plays into: PulseAudio's default sink as
-// the watch of the devices saw it last, by the name of Wine's endpoint for
-// it; without such a reading "Speakers", the platform's default (a test may
-// name another).
-std::wstring DefaultSinkName(IMMDeviceEnumerator* enumerator) {
-    const std::wstring chosen = WineTestSetting(L"DefaultSink", L"");
-    if (!chosen.empty()) return chosen;
-    std::string sink;
-    const std::wstring id = pulse_watch::LastDefaultSink(sink) ? pulse_watch::EndpointOf(true, sink) : L"";
-    ComPtr<IMMDevice> device;
-    if (!id.empty() && SUCCEEDED(enumerator->GetDevice(id.c_str(), &device))) return FriendlyName(device.Get());
-    return L"Speakers";
-}
+// The sink Wine's default endpoint plays into ("Speakers", the platform's
+// default; a test may name another).
+std::wstring DefaultSinkName() { return WineTestSetting(L"DefaultSink", L"Speakers"); }
 
 std::wstring FriendlyName(IMMDevice* device) {
     ComPtr<IPropertyStore> props;
@@ -173,14 +163,11 @@ std::wstring EndpointId(IMMDevice* device) {
 // "PulseAudio", with an id of its own) is not one of the named endpoints
 // but follows PulseAudio's default sink.
 std::wstring SinkOf(IMMDevice* device, IMMDeviceEnumerator* enumerator) {
-    const std::wstring id = EndpointId(device);
     ComPtr<IMMDevice> fallback;
     if (SUCCEEDED(enumerator->GetDefaultAudioEndpoint(eRender, eConsole, &fallback))) {
-        if (!id.empty() && id == EndpointId(fallback.Get())) return DefaultSinkName(enumerator);
+        const std::wstring id = EndpointId(device);
+        if (!id.empty() && id == EndpointId(fallback.Get())) return DefaultSinkName();
     }
-    // A stream for a sink that is gone plays on PulseAudio's default sink.
-    const std::string sink = pulse_watch::DeviceOf(id, true, false);
-    if (!sink.empty() && pulse_watch::LastSeenGone(true, sink)) return DefaultSinkName(enumerator);
     return FriendlyName(device);
 }
 
