@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "audio/AudioTestDlgIds.h"
 #include "framework/win/Handles.h"
 #include "tests/wine/app/RecorderRun.h"
 
@@ -234,6 +235,34 @@ TEST_F(SetupDialogs, TheSubDialogsAreModalOverTheSetupDialog) {
         ASSERT_TRUE(driver::WaitForWindowGone(title, 3000));
         EXPECT_TRUE(driver::PollUntil(3000, [&] { return ::IsWindowEnabled(setup) != FALSE; }));
     }
+}
+
+// Dual audio, both boxes checked in the audio setup opened from the setup
+// dialog: unticking the microphone leaves the lists as they were.
+TEST_F(SetupDialogs, UntickingTheMicrophoneBesideTheSpeakersLeavesTheAudioLists) {
+    Start({{"VistaAudio", "1"},
+           {"Dual Audio", "1"},
+           {"Audio Source", "Sonark5"},
+           {"Audio Output", "Out"},
+           {"Audio Source1", "Microphone"},
+           {"Audio Output1", "Capture"}});
+    HWND setup = OpenSetup();
+    ASSERT_NE(setup, nullptr);
+    ASSERT_TRUE(driver::ClickControl(setup, kAudioSetup));
+    HWND audio = ShownWindow(kAudioTitle);
+    ASSERT_NE(audio, nullptr);
+    ASSERT_TRUE(driver::IsControlChecked(audio, IDC_AUDIO_SPEAKERS));
+    ASSERT_TRUE(driver::IsControlChecked(audio, IDC_AUDIO_MICROPHONE));
+    const bool sources = driver::IsControlEnabled(audio, IDC_AUDIO_SOURCES);
+    const bool inputs = driver::IsControlEnabled(audio, IDC_AUDIO_INPUTS);
+    EXPECT_TRUE(sources);
+    ASSERT_TRUE(driver::ClickControl(audio, IDC_AUDIO_MICROPHONE));
+    ASSERT_TRUE(driver::PollUntil(5000, [&] { return !driver::IsControlChecked(audio, IDC_AUDIO_MICROPHONE); }));
+    EXPECT_TRUE(driver::IsControlChecked(audio, IDC_AUDIO_SPEAKERS));
+    EXPECT_EQ(driver::IsControlEnabled(audio, IDC_AUDIO_SOURCES), sources);
+    EXPECT_EQ(driver::IsControlEnabled(audio, IDC_AUDIO_INPUTS), inputs);
+    ASSERT_TRUE(::PostMessageW(audio, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0));
+    EXPECT_TRUE(driver::WaitForWindowGone(kAudioTitle, 3000));
 }
 
 TEST_F(SetupDialogs, OnWindows7TheBackgroundIsOffAndTheBasicSwitchEndsTheProgram) {
