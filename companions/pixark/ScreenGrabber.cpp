@@ -139,12 +139,14 @@ bool ScreenGrabber::GrabPrinted(const pixark::CaptureSettings& s, HWND window) {
         m_printSize = SIZE{width, height};
     }
     win::ScopedSelectObject selected(m_print.Get(), m_printBitmap.Get());
-    // A window that draws nothing for PrintWindow leaves it black, not the
-    // picture it gave before.
-    ::PatBlt(m_print.Get(), 0, 0, width, height, BLACKNESS);
-    if (!::PrintWindow(window, m_print.Get(), PW_RENDERFULLCONTENT)) return false;
     // PrintWindow draws the whole window: the client area lies off its corner.
-    return CopyPlanned(m_print.Get(), w.plan, w.origin.x - outer.left, w.origin.y - outer.top);
+    const int offsetX = w.origin.x - outer.left, offsetY = w.origin.y - outer.top;
+    // A window that draws nothing for PrintWindow leaves the captured part
+    // black, not the picture it gave before.
+    ::PatBlt(m_print.Get(), w.plan.src.left + offsetX, w.plan.src.top + offsetY, static_cast<int>(w.plan.src.Width()),
+             static_cast<int>(w.plan.src.Height()), BLACKNESS);
+    if (!::PrintWindow(window, m_print.Get(), PW_RENDERFULLCONTENT)) return false;
+    return CopyPlanned(m_print.Get(), w.plan, offsetX, offsetY);
 }
 
 pixark::Rect ScreenGrabber::DrawCursor() {
