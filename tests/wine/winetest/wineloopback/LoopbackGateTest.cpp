@@ -9,7 +9,6 @@
 
 #include <audioclient.h>
 #include <mmdeviceapi.h>
-#include <mmsystem.h>
 
 #include <cmath>
 #include <cstdio>
@@ -188,6 +187,9 @@ public:
         return ::WaitForSingleObject(m_process.Get(), 10000) == WAIT_OBJECT_0 &&
                ::GetExitCodeProcess(m_process.Get(), &code) && code == 0;
     }
+    ~OtherProcessTone() {
+        if (m_process && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT) Kill();
+    }
     // Ended with its stream started, as a crash or a kill would leave it.
     bool Kill() {
         return ::TerminateProcess(m_process.Get(), 7) && ::WaitForSingleObject(m_process.Get(), 10000) == WAIT_OBJECT_0;
@@ -197,41 +199,6 @@ private:
     std::wstring m_prefix;
     int m_runs = 0;
     win::Handle m_started, m_stop, m_stopped, m_process;
-};
-
-// winmm's waveOut on the default device, playing 3 s of the tone.
-class WaveOutTone {
-public:
-    MMRESULT Open() {
-        WAVEFORMATEX wfx{WAVE_FORMAT_PCM, 2, 48000, 192000, 4, 16, 0};
-        return ::waveOutOpen(&m_out, WAVE_MAPPER, &wfx, 0, 0, CALLBACK_NULL);
-    }
-    MMRESULT Play() {
-        m_samples.resize(2 * 48000 * 3);
-        for (size_t i = 0; i < m_samples.size() / 2; ++i)
-            m_samples[2 * i] = m_samples[2 * i + 1] = static_cast<int16_t>(
-                8000 * std::sin(2 * 3.14159265358979323846 * 440 * static_cast<double>(i) / 48000));
-        m_header = WAVEHDR{};
-        m_header.lpData = reinterpret_cast<LPSTR>(m_samples.data());
-        m_header.dwBufferLength = static_cast<DWORD>(m_samples.size() * sizeof(int16_t));
-        MMRESULT r = ::waveOutPrepareHeader(m_out, &m_header, sizeof m_header);
-        return r != MMSYSERR_NOERROR ? r : ::waveOutWrite(m_out, &m_header, sizeof m_header);
-    }
-    MMRESULT ResetAndClose() {
-        ::waveOutReset(m_out);
-        ::waveOutUnprepareHeader(m_out, &m_header, sizeof m_header);
-        MMRESULT r = ::waveOutClose(m_out);
-        m_out = nullptr;
-        return r;
-    }
-    ~WaveOutTone() {
-        if (m_out) ResetAndClose();
-    }
-
-private:
-    HWAVEOUT m_out = nullptr;
-    WAVEHDR m_header{};
-    std::vector<int16_t> m_samples;
 };
 
 class LoopbackGate : public ::testing::Test {
@@ -365,15 +332,15 @@ TEST_F(LoopbackGate, AnEventDrivenClientIsWokenWithoutPacketsUntilSomethingRende
     ExpectEndAfter(NowMs(), "event-driven");
 }
 
-// winmm builds its streams on the enumerator too: an open device playing
-// counts, a reset and closed one no longer does.
+// winmm builds its streams on the enumerator too: a wave device of another
+// program (as the call program plays) counts while it plays, and no longer
+// once it is reset and closed.
 TEST_F(LoopbackGate, AWaveOutDeviceCountsWhilePlayingUntilResetAndClosed) {
-    WaveOutTone wave;
-    ASSERT_EQ(wave.Open(), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+    OtherProcessTone wave;
     const double start = NowMs();
-    ASSERT_EQ(wave.Play(), static_cast<MMRESULT>(MMSYSERR_NOERROR));
-    ExpectToneAfter(start, "waveOut");
-    ASSERT_EQ(wave.ResetAndClose(), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+    ASSERT_TRUE(wave.Start(L"waveOut"));
+    ExpectToneAfter(start, "waveOut", kGateMs + kProcessStartMs);
+    ASSERT_TRUE(wave.Stop());
     ExpectEndAfter(NowMs(), "waveOut");
 }
 
