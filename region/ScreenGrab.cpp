@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "framework/win/Handles.h"
+#include "framework/win/RgbBitmapInfo.h"
 
 namespace {
 
@@ -34,13 +35,7 @@ int GrabScreen(uint8_t* frame, const ScreenRect& rect, HWND mainWindow, bool set
             return kGrabCopyFailed;
     }
     // The bitmap is read once it is out of the memory context.
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;  // positive: bottom-up
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = win::RgbBitmapInfo(width, height, 32);  // positive: bottom-up
     if (::GetDIBits(memory.Get(), bitmap.Get(), 0, static_cast<UINT>(height), frame, &info, DIB_RGB_COLORS) == 0)
         return kGrabReadFailed;
     return 0;

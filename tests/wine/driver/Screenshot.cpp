@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "framework/win/Handles.h"
+#include "framework/win/RgbBitmapInfo.h"
 #include "tests/wine/driver/Files.h"
 
 namespace driver {
@@ -31,13 +32,7 @@ bool CaptureScreenRect(const RECT& rect, RgbImage* image) {
 
     // A top-down 24-bit DIB section: rows in image order, B, G, R, each row
     // padded to 4 bytes.
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = win::RgbBitmapInfo(width, -height, 24);
     void* bits = nullptr;
     win::Bitmap bitmap(::CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap || !bits) return false;

@@ -68,6 +68,7 @@
 #include <vector>
 
 #include "framework/win/Handles.h"
+#include "framework/win/RgbBitmapInfo.h"
 
 namespace {
 
@@ -284,13 +285,7 @@ void PaintVideo(HDC dc) {
             row[x] = blue | green << 8 | red << 16;
         }
     }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = kVideoWidth;
-    info.bmiHeader.biHeight = -kVideoHeight;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = win::RgbBitmapInfo(kVideoWidth, -kVideoHeight, 32);  // top-down
     ::SetDIBitsToDevice(dc, 0, 0, kVideoWidth, kVideoHeight, 0, 0, 0, kVideoHeight, pixels.data(), &info,
                         DIB_RGB_COLORS);
 }
