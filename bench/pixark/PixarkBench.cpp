@@ -33,6 +33,7 @@
 #include "companions/pixark/PixarkStats.h"
 #include "framework/base/ComPtr.h"
 #include "framework/win/Handles.h"
+#include "framework/win/RgbBitmapInfo.h"
 #include "graph/ScreenCaptureSettings.h"
 
 namespace {
@@ -79,32 +80,17 @@ struct Figures {
     long frames = 0, dropped = 0;
 };
 
-// paceFps 0: as fast as it goes; else one frame per 1/paceFps seconds, the
-// thread sleeping in between, as the filter does.
-Figures BareLoop(int32_t w, int32_t h, int32_t bits, double seconds, int32_t paceFps) {
+// Runs `frame` (false: it failed) for `seconds`. paceFps 0: as fast as it
+// goes; else one frame per 1/paceFps seconds, the thread sleeping in
+// between, as the filter does.
+template <class Frame>
+Figures Timed(double seconds, int32_t paceFps, Frame frame) {
     Figures r;
-    win::WindowDC screen(nullptr);
-    win::MemoryDC memory(::CreateCompatibleDC(screen.Get()));
-    win::Bitmap bitmap(::CreateCompatibleBitmap(screen.Get(), w, h));
-    if (!screen || !memory || !bitmap) return r;
-    std::vector<BYTE> buffer(pixark::FrameBytes(w, h, bits));
-    BITMAPINFO bmi{};
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = w;
-    bmi.bmiHeader.biHeight = h;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = static_cast<WORD>(bits);
-    bmi.bmiHeader.biCompression = BI_RGB;
     const LONGLONG cpu0 = ThreadCpu(), proc0 = ProcessCpu();
     const double t0 = Seconds();
     double t = t0;
     while (t - t0 < seconds) {
-        {
-            win::ScopedSelectObject selected(memory.Get(), bitmap.Get());
-            if (!::BitBlt(memory.Get(), 0, 0, w, h, screen.Get(), 0, 0, SRCCOPY)) return r;
-        }
-        if (::GetDIBits(memory.Get(), bitmap.Get(), 0, static_cast<UINT>(h), buffer.data(), &bmi, DIB_RGB_COLORS) != h)
-            return r;
+        if (!frame()) return Figures{};
         ++r.frames;
         t = Seconds();
         if (paceFps > 0) {
@@ -118,6 +104,24 @@ Figures BareLoop(int32_t w, int32_t h, int32_t bits, double seconds, int32_t pac
     r.cpuMs = (ThreadCpu() - cpu0) / 1e4 / r.frames;
     r.processMs = (ProcessCpu() - proc0) / 1e4 / r.frames;
     return r;
+}
+
+// The screen's rectangle at (0, 0) copied into a bitmap and read out.
+Figures BareLoop(int32_t w, int32_t h, int32_t bits, double seconds, int32_t paceFps) {
+    win::WindowDC screen(nullptr);
+    win::MemoryDC memory(::CreateCompatibleDC(screen.Get()));
+    win::Bitmap bitmap(::CreateCompatibleBitmap(screen.Get(), w, h));
+    if (!screen || !memory || !bitmap) return Figures{};
+    std::vector<BYTE> buffer(pixark::FrameBytes(w, h, bits));
+    BITMAPINFO bmi = win::RgbBitmapInfo(w, h, static_cast<WORD>(bits));
+    return Timed(seconds, paceFps, [&] {
+        {
+            win::ScopedSelectObject selected(memory.Get(), bitmap.Get());
+            if (!::BitBlt(memory.Get(), 0, 0, w, h, screen.Get(), 0, 0, SRCCOPY)) return false;
+        }
+        return ::GetDIBits(memory.Get(), bitmap.Get(), 0, static_cast<UINT>(h), buffer.data(), &bmi, DIB_RGB_COLORS) ==
+               h;
+    });
 }
 
 // A window of the bench at (0, 0) on a thread of its own, drawing four
@@ -181,48 +185,31 @@ private:
 // then copied into the frame's bitmap and read out, as the filter does, for
 // `seconds` flat out.
 Figures WindowLoop(HWND window, int32_t w, int32_t h, bool print, double seconds) {
-    Figures r;
     win::WindowDC screen(nullptr);
     win::MemoryDC memory(::CreateCompatibleDC(screen.Get())), printDc(::CreateCompatibleDC(screen.Get()));
     win::Bitmap bitmap(::CreateCompatibleBitmap(screen.Get(), w, h));
-    BITMAPINFO section{};
-    section.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    section.bmiHeader.biWidth = w;
-    section.bmiHeader.biHeight = -h;
-    section.bmiHeader.biPlanes = 1;
-    section.bmiHeader.biBitCount = 32;
+    const BITMAPINFO section = win::RgbBitmapInfo(w, -h, 32);
     void* bits = nullptr;
     win::Bitmap printed(::CreateDIBSection(printDc.Get(), &section, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!screen || !memory || !printDc || !bitmap || !printed) return r;
+    if (!screen || !memory || !printDc || !bitmap || !printed) return Figures{};
     std::vector<BYTE> buffer(pixark::FrameBytes(w, h, 32));
-    BITMAPINFO bmi = section;
-    bmi.bmiHeader.biHeight = h;
-    const LONGLONG cpu0 = ThreadCpu(), proc0 = ProcessCpu();
-    const double t0 = Seconds();
-    double t = t0;
-    while (t - t0 < seconds) {
+    BITMAPINFO bmi = win::RgbBitmapInfo(w, h, 32);
+    return Timed(seconds, 0, [&] {
         {
             win::ScopedSelectObject selected(memory.Get(), bitmap.Get());
             if (print) {
                 win::ScopedSelectObject into(printDc.Get(), printed.Get());
                 ::PatBlt(printDc.Get(), 0, 0, w, h, BLACKNESS);
-                if (!::PrintWindow(window, printDc.Get(), 2)) return r;
-                if (!::BitBlt(memory.Get(), 0, 0, w, h, printDc.Get(), 0, 0, SRCCOPY)) return r;
+                if (!::PrintWindow(window, printDc.Get(), 2)) return false;
+                if (!::BitBlt(memory.Get(), 0, 0, w, h, printDc.Get(), 0, 0, SRCCOPY)) return false;
             } else {
                 win::WindowDC dc(window);
-                if (!::BitBlt(memory.Get(), 0, 0, w, h, dc.Get(), 0, 0, SRCCOPY)) return r;
+                if (!::BitBlt(memory.Get(), 0, 0, w, h, dc.Get(), 0, 0, SRCCOPY)) return false;
             }
         }
-        if (::GetDIBits(memory.Get(), bitmap.Get(), 0, static_cast<UINT>(h), buffer.data(), &bmi, DIB_RGB_COLORS) != h)
-            return r;
-        ++r.frames;
-        t = Seconds();
-    }
-    r.ok = r.frames > 0;
-    r.fps = r.frames / (t - t0);
-    r.cpuMs = (ThreadCpu() - cpu0) / 1e4 / r.frames;
-    r.processMs = (ProcessCpu() - proc0) / 1e4 / r.frames;
-    return r;
+        return ::GetDIBits(memory.Get(), bitmap.Get(), 0, static_cast<UINT>(h), buffer.data(), &bmi, DIB_RGB_COLORS) ==
+               h;
+    });
 }
 
 // window: 0 for the screen, else a background capture of that window.
