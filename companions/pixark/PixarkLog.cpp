@@ -36,14 +36,6 @@ void WriteLine(const wchar_t* format, va_list args) {
 
 }  // namespace
 
-void LogVideo(const wchar_t* format, ...) {
-    std::lock_guard<std::mutex> lock(g_logLock);
-    va_list args;
-    va_start(args, format);
-    WriteLine(format, args);
-    va_end(args);
-}
-
 void LogVideoOnce(uint64_t key, const wchar_t* format, ...) {
     std::lock_guard<std::mutex> lock(g_logLock);
     if (!g_loggedKeys.insert(key).second) return;

@@ -2,6 +2,7 @@
 
 #include "companions/pixark/FrameLayout.h"
 #include "companions/pixark/PixarkLog.h"
+#include "framework/win/RgbBitmapInfo.h"
 
 #ifndef PW_RENDERFULLCONTENT
 #define PW_RENDERFULLCONTENT 0x00000002
@@ -44,13 +45,8 @@ HRESULT ScreenGrabber::Init(int32_t width, int32_t height, int32_t bitCount) {
     if (!m_memory) return E_FAIL;
     m_bitmap.Reset(::CreateCompatibleBitmap(m_screen->Get(), width, height));
     if (!m_bitmap) return E_OUTOFMEMORY;
-    m_info = BITMAPINFO{};
-    m_info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    m_info.bmiHeader.biWidth = width;
-    m_info.bmiHeader.biHeight = height;  // bottom-up, as the sample carries it
-    m_info.bmiHeader.biPlanes = 1;
-    m_info.bmiHeader.biBitCount = static_cast<WORD>(bitCount);
-    m_info.bmiHeader.biCompression = BI_RGB;
+    // Bottom-up, as the sample carries it.
+    m_info = win::RgbBitmapInfo(width, height, static_cast<WORD>(bitCount));
     m_width = width;
     m_height = height;
     m_bitCount = bitCount;
@@ -126,13 +122,7 @@ bool ScreenGrabber::GrabPrinted(const pixark::CaptureSettings& s, HWND window) {
         m_printBitmap.Reset();
         m_print.Reset(::CreateCompatibleDC(m_screen->Get()));
         if (!m_print) return false;
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        const BITMAPINFO info = win::RgbBitmapInfo(width, -height, 32);
         void* bits = nullptr;
         m_printBitmap.Reset(::CreateDIBSection(m_print.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (!m_printBitmap) return false;
@@ -212,7 +202,8 @@ HRESULT ScreenGrabber::Grab(const pixark::CaptureSettings& s, BYTE* dst, uint32_
         }
     } else {
         const bool blank = look.black || look.digest == m_lastDigest;
-        const bool seen = ::IsWindowVisible(window) && !CoveredOn(window, m_lastCapture);
+        // Only a blank frame asks whether the window could be seen.
+        const bool seen = blank && ::IsWindowVisible(window) && !CoveredOn(window, m_lastCapture);
         m_choice.DcFrame(blank, seen, now);
     }
     m_lastDigest = look.digest;

@@ -41,8 +41,6 @@ public:
     // S_FALSE (nothing written) when the background window is minimised.
     HRESULT Grab(const pixark::CaptureSettings& s, BYTE* dst, uint32_t capacity);
     uint32_t FrameBytes() const { return m_frameBytes; }
-    // How the background window is read now.
-    pixark::WindowGrab WindowWay() const { return m_choice.Way(); }
 
 private:
     struct WindowPlan {
