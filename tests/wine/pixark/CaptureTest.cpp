@@ -20,6 +20,14 @@ std::string Hex(uint32_t v) {
     return text;
 }
 
+// Settings for a background capture of `window` (its own DC) over the rectangle.
+pixark::CaptureSettings Background(HWND window, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    pixark::CaptureSettings s = Rectangle(left, top, right, bottom);
+    s.window = static_cast<int32_t>(reinterpret_cast<LONG_PTR>(window));
+    s.background = 1;
+    return s;
+}
+
 #define EXPECT_PIXEL(frame, x, y, rgb) \
     EXPECT_EQ(Hex((frame).Pixel((x), (y))), Hex(rgb)) << "at (" << (x) << "," << (y) << ")"
 
@@ -36,6 +44,12 @@ protected:
         const DWORD now = ::GetTickCount();
         EXPECT_EQ(SUCCEEDED(g.control->Run()), true);
         EXPECT_TRUE(g.WaitForFrameAfter(now + 150, 5000));
+        return g.sink->LastFrame();
+    }
+    // The first frame taken after `pumpMs` of this thread's messages from now.
+    VideoFrame FrameAfter(CaptureGraph& g, DWORD pumpMs = 100) {
+        PumpFor(pumpMs);
+        EXPECT_TRUE(g.WaitForFrameAfter(::GetTickCount() + 100, 5000));
         return g.sink->LastFrame();
     }
     VideoFrame CaptureOnce(const pixark::CaptureSettings& s) {
@@ -72,9 +86,7 @@ TEST_F(PixarkCaptureTest, MovingTheWindowMovesItsColours) {
     EXPECT_PIXEL(f, 110, 110, kTopLeft);
     EXPECT_PIXEL(f, 250, 210, kBottomRight);
     window.MoveTo(500, 400);
-    PumpFor(100);
-    ASSERT_TRUE(g.WaitForFrameAfter(::GetTickCount() + 100, 5000));
-    f = g.sink->LastFrame();
+    f = FrameAfter(g);
     EXPECT_PIXEL(f, 510, 410, kTopLeft);
     EXPECT_PIXEL(f, 650, 510, kBottomRight);
     EXPECT_NE(Hex(f.Pixel(110, 110)), Hex(kTopLeft));
@@ -159,8 +171,7 @@ TEST_F(PixarkCaptureTest, ABackgroundCaptureShowsACoveredWindow) {
     EXPECT_PIXEL(f, 10, 10, kCoverColour);
     EXPECT_PIXEL(f, 300, 200, kCoverColour);
     // From the window's own DC its quadrants do.
-    s.window = static_cast<int32_t>(reinterpret_cast<LONG_PTR>(covered.Handle()));
-    s.background = 1;
+    s = Background(covered.Handle(), 100, 100, 420, 340);
     f = CaptureOnce(s);
     EXPECT_PIXEL(f, 10, 10, kTopLeft);
     EXPECT_PIXEL(f, 310, 10, kTopRight);
@@ -184,17 +195,12 @@ TEST_F(PixarkCaptureTest, ABackgroundCaptureFollowsItsWindowAndDropsItsMinimised
     ColourWindow window(100, 100, 320, 240);
     ASSERT_TRUE(window);
     PumpFor(200);
-    pixark::CaptureSettings s = Rectangle(100, 100, 420, 340);
-    s.window = static_cast<int32_t>(reinterpret_cast<LONG_PTR>(window.Handle()));
-    s.background = 1;
     CaptureGraph g;
-    VideoFrame f = Capture(s, g);
+    VideoFrame f = Capture(Background(window.Handle(), 100, 100, 420, 340), g);
     EXPECT_PIXEL(f, 10, 10, kTopLeft);
     EXPECT_PIXEL(f, 310, 230, kBottomRight);
     window.MoveTo(200, 150);
-    PumpFor(100);
-    ASSERT_TRUE(g.WaitForFrameAfter(::GetTickCount() + 100, 5000));
-    f = g.sink->LastFrame();
+    f = FrameAfter(g);
     EXPECT_PIXEL(f, 1, 1, kTopLeft);
     EXPECT_PIXEL(f, 10, 10, kTopLeft);
     EXPECT_PIXEL(f, 318, 238, kBottomRight);
@@ -208,9 +214,7 @@ TEST_F(PixarkCaptureTest, ABackgroundCaptureFollowsItsWindowAndDropsItsMinimised
     EXPECT_EQ(deliveredLater, delivered);
     EXPECT_GE(droppedLater - dropped, 13);  // 15 a second
     ::ShowWindow(window.Handle(), SW_RESTORE);
-    PumpFor(300);
-    ASSERT_TRUE(g.WaitForFrameAfter(::GetTickCount() + 100, 5000));
-    EXPECT_PIXEL(g.sink->LastFrame(), 10, 10, kTopLeft);
+    EXPECT_PIXEL(FrameAfter(g, 300), 10, 10, kTopLeft);
 }
 
 // A window drawn by the GPU is black through its own DC: a second on, the
@@ -225,9 +229,7 @@ TEST_F(PixarkCaptureTest, AWindowDrawnByTheGpuIsReadThroughPrintWindow) {
     ::ShowCursor(TRUE);
     ASSERT_TRUE(::SetCursorPos(100 + 100, 100 + 80));
     PumpFor(200);
-    pixark::CaptureSettings s = Rectangle(100, 100, 420, 340, 15);
-    s.window = static_cast<int32_t>(reinterpret_cast<LONG_PTR>(window.Handle()));
-    s.background = 1;
+    pixark::CaptureSettings s = Background(window.Handle(), 100, 100, 420, 340);
     s.cursor = 1;
     ComPtr<IBaseFilter> filter = CreatePixark();
     ASSERT_TRUE(filter);
