@@ -340,8 +340,11 @@ def main():
             if args.width is not None:
                 check((width, height) == (args.width, args.height),
                       "picture %dx%d, expected %dx%d" % (width, height, args.width, args.height))
+            # ffprobe guesses the rate from millisecond stamps: over its few seconds it cannot tell 30 from
+            # 30000/1001 (0.1 % apart), so a rate within 0.2 % is the one asked for; the stamp steps below
+            # show the real spacing.
             declared = [float(v) for v in video.get("r_frame_rate", "0/1").split("/")]
-            check(declared[1] and abs(declared[0] / declared[1] - args.fps) < 0.01,
+            check(declared[1] and abs(declared[0] / declared[1] - args.fps) <= args.fps * 0.002,
                   "declared frame rate %s, expected %.2f" % (video.get("r_frame_rate"), args.fps))
             frames = video_frames(path, width, height)
             video_duration = frames[-1][0] - frames[0][0] + period if frames else 0.0
