@@ -42,7 +42,27 @@ uint32_t ReopenSchedule::Reopened(uint32_t nowMs) {
 void GapFill::Begin(int64_t sampleClock, int64_t streamTime) {
     if (m_active) return;
     m_active = true;
+    m_settling = false;
     m_distance = streamTime > sampleClock ? streamTime - sampleClock : 0;
+}
+
+void GapFill::End(int64_t streamTime) {
+    if (!m_active) return;
+    m_active = false;
+    m_settling = true;
+    m_settledAt = streamTime + kBacklogWindow;
+}
+
+void GapFill::Clear() {
+    m_active = false;
+    m_settling = false;
+    m_distance = 0;
+}
+
+bool GapFill::Backlog(int64_t sampleClock, int64_t streamTime, int64_t duration) const {
+    if (!m_settling || streamTime >= m_settledAt) return false;
+    const int64_t ahead = sampleClock - (streamTime - m_distance);
+    return ahead > duration / 2;
 }
 
 size_t GapFill::DueBytes(int64_t sampleClock, int64_t streamTime, int64_t avgBytesPerSec, size_t blockAlign,

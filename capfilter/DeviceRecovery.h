@@ -54,22 +54,39 @@ private:
 // delivered audio trails the stream time by the capture latency; the fill
 // keeps exactly the distance it had at the loss, so the track is as long as
 // the gap and what comes after is neither earlier nor later than before.
+//
+// A new endpoint may hand over at once what it gathered before its first
+// packet was read: sound of a time the silence has covered already, which
+// would put everything after it late by as much. For a while after the gap
+// ends, a packet that would start more than half its length ahead of the
+// kept distance is such a backlog, and is not sent.
 class GapFill {
 public:
     // At the loss: the sample clock (the next sample's start) and the
     // stream time then, in 100-ns units.
     void Begin(int64_t sampleClock, int64_t streamTime);
-    void End() { m_active = false; }
+    // The new endpoint's first packet is there at `streamTime`.
+    void End(int64_t streamTime);
+    // No gap and no backlog to look for (a stream opened anew).
+    void Clear();
     bool Active() const { return m_active; }
     // Whole frames of silence due now, from the sample clock up to the
     // stream time less the kept distance, at most `capacity` bytes.
     size_t DueBytes(int64_t sampleClock, int64_t streamTime, int64_t avgBytesPerSec, size_t blockAlign,
                     size_t capacity) const;
+    // Whether a packet `duration` long, read at `streamTime`, that would
+    // start at `sampleClock`, is the new endpoint's backlog.
+    bool Backlog(int64_t sampleClock, int64_t streamTime, int64_t duration) const;
     int64_t Distance() const { return m_distance; }
 
 private:
     bool m_active = false;
+    bool m_settling = false;  // after End, until m_settledAt
+    int64_t m_settledAt = 0;
     int64_t m_distance = 0;
 };
+
+// How long after a gap a backlog is looked for (100-ns units).
+constexpr int64_t kBacklogWindow = 10000000;
 
 }  // namespace sonark

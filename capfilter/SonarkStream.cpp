@@ -39,7 +39,8 @@ constexpr DWORD kPacketPollMs = 4;
 constexpr DWORD kIdlePollMs = 5;
 // A wait for a packet gives way this often, so that reopenings come on time.
 constexpr DWORD kPacketWaitSliceMs = 100;
-// ProcessPacket: nothing went out, the fill starts over (a device was lost).
+// ProcessPacket: nothing went out, the fill starts over (a device was lost,
+// or the packet was a new endpoint's backlog).
 constexpr HRESULT kStartOver = S_FALSE;
 
 // The pin's format from whatever endpoint: the system converts where it
@@ -293,7 +294,7 @@ HRESULT CSonarkStream::InitLoopback(bool dualAudio) {
     m_remainder.Clear();
     m_speakersReopen = {};
     m_micReopen = {};
-    m_gap.End();
+    m_gap.Clear();
     m_changes->speakers = false;
     m_changes->microphone = false;
     ListenForDefaultChanges(m_pEnumerator.Get());
@@ -689,7 +690,7 @@ HRESULT CSonarkStream::FillBuffer(IMediaSample* sample) {
                 // Reopened: silence until the new endpoint delivers.
                 UINT32 next = 0;
                 if (m_pCaptureClient && SUCCEEDED(m_pCaptureClient->GetNextPacketSize(&next)) && next) {
-                    m_gap.End();
+                    m_gap.End(streamTime);
                     speakers = m_pCaptureClient;
                     sending = true;
                 } else if (const size_t due = m_gap.DueBytes(m_rtSampleTime, streamTime, m_wfx.nAvgBytesPerSec,
@@ -824,6 +825,17 @@ HRESULT CSonarkStream::ProcessPacket(IMediaSample* sample, BYTE* buffer, REFEREN
     const size_t micLen = static_cast<size_t>(m_micBlockAlign) * m_micFrames;
     if (micOn) m_micCarry.MixInto(m_pData, len, m_pMicData, micLen, m_bMonoMic);
 
+    // A new endpoint's backlog is sound of a time the gap's silence filled:
+    // it goes back unsent, with the microphone's sound mixed into it.
+    const int64_t packetTime =
+        static_cast<int64_t>(m_framesAvailable) * sonark::kUnitsPerSecond / static_cast<int64_t>(m_wfx.nSamplesPerSec);
+    if (m_framesAvailable && m_gap.Backlog(m_rtSampleTime, streamTime, packetTime)) {
+        LogAudioF("Speakers: %u ms of the new endpoint's backlog left out\n",
+                  static_cast<unsigned>(packetTime / 10000));
+        hr = ReleasePackets(speakers, micOn ? mic : nullptr, streamTime);
+        return FAILED(hr) ? hr : kStartOver;
+    }
+
     // The first packets after a start, and those in the first half second,
     // settle the endpoints: they go out as silence of the same length.
     if (!(m_nPacketCount > 2 && streamTime > kHalfSecond) && len) std::memset(m_pData, 0, len);
@@ -836,7 +848,15 @@ HRESULT CSonarkStream::ProcessPacket(IMediaSample* sample, BYTE* buffer, REFEREN
     if (FAILED(hr)) return hr;
 
     // What was read goes out; a device lost meanwhile is reopened next time.
-    hr = speakers->ReleaseBuffer(m_framesAvailable);
+    hr = ReleasePackets(speakers, micOn ? mic : nullptr, streamTime);
+    if (FAILED(hr)) return hr;
+    ++m_nPacketCount;
+    return S_OK;
+}
+
+HRESULT CSonarkStream::ReleasePackets(IAudioCaptureClient* speakers, IAudioCaptureClient* mic,
+                                      REFERENCE_TIME streamTime) {
+    HRESULT hr = speakers->ReleaseBuffer(m_framesAvailable);
     if (DeviceLost(hr)) {
         if (m_pCaptureClient.Get() == speakers) LoseSpeakers("release", hr, streamTime);
     } else if (FAILED(hr)) {
@@ -844,7 +864,7 @@ HRESULT CSonarkStream::ProcessPacket(IMediaSample* sample, BYTE* buffer, REFEREN
         return E_FAIL;
     }
     // The whole microphone packet goes back: what was not mixed is carried.
-    if (micOn) {
+    if (mic) {
         hr = mic->ReleaseBuffer(m_micFrames);
         if (DeviceLost(hr)) {
             if (m_pCaptureClient1.Get() == mic) LoseMicrophone("release", hr);
@@ -853,7 +873,6 @@ HRESULT CSonarkStream::ProcessPacket(IMediaSample* sample, BYTE* buffer, REFEREN
             return E_FAIL;
         }
     }
-    ++m_nPacketCount;
     return S_OK;
 }
 

@@ -108,6 +108,8 @@ private:
                       IAudioCaptureClient* mic);
     HRESULT ProcessPacket(IMediaSample* sample, BYTE* buffer, REFERENCE_TIME streamTime, bool dualAudio, int timingMode,
                           IAudioCaptureClient* speakers, IAudioCaptureClient* mic);
+    // Gives back the packets ProcessPacket read (mic null when it read none).
+    HRESULT ReleasePackets(IAudioCaptureClient* speakers, IAudioCaptureClient* mic, REFERENCE_TIME streamTime);
     // Steps shared by a packet and a remainder: times, flags.
     HRESULT StampSample(IMediaSample* sample, REFERENCE_TIME streamTime, int timingMode);
 

@@ -89,7 +89,7 @@ TEST(DeviceRecovery, TheGapFillKeepsTheDistanceTheSoundHadToTheStreamTime) {
         fill.Begin(c.clockAtLoss, c.streamAtLoss);
         EXPECT_TRUE(fill.Active());
         EXPECT_EQ(fill.DueBytes(c.clock, c.stream, c.avgBytes, c.blockAlign, c.capacity), c.due);
-        fill.End();
+        fill.End(c.stream);
         EXPECT_EQ(fill.DueBytes(c.clock, c.stream, c.avgBytes, c.blockAlign, c.capacity), 0u);
     }
 }
@@ -112,4 +112,42 @@ TEST(DeviceRecovery, FillingAGapStepByStepEndsWithTheSameDistance) {
         EXPECT_LT(clock, stream - 300000 + 209) << step;
     }
     EXPECT_EQ(fill.Distance(), 300000);
+}
+
+TEST(DeviceRecovery, ANewEndpointsBacklogAfterTheGapIsNotSent) {
+    // 30 ms behind at the loss; the first packet (10 ms) came 200 ms later,
+    // when the silence had filled up to 2.2 s.
+    struct Case {
+        const char* name;
+        int64_t clock, stream;
+        bool backlog;
+    };
+    const Case cases[] = {
+        {"firstPacket", 22000000, 22300000, false},
+        {"nextAtOnce", 22100000, 22301000, true},
+        {"thirdAtOnce", 22200000, 22302000, true},
+        {"halfAPacketAhead", 22050000, 22300000, false},
+        {"justOverHalf", 22050001, 22300000, true},
+        {"nextInItsTime", 22100000, 22400000, false},
+        {"afterTheWindow", 22100000, 22300000 + sonark::kBacklogWindow, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GapFill fill;
+        fill.Begin(20000000, 20300000);
+        EXPECT_FALSE(fill.Backlog(c.clock, c.stream, 100000));  // still in the gap
+        fill.End(22300000);
+        EXPECT_EQ(fill.Backlog(c.clock, c.stream, 100000), c.backlog);
+    }
+    // Only after a gap: not at a start, not after a new stream, not in a new gap.
+    GapFill fill;
+    EXPECT_FALSE(fill.Backlog(22100000, 22301000, 100000));
+    fill.Begin(20000000, 20300000);
+    fill.End(22300000);
+    fill.Clear();
+    EXPECT_FALSE(fill.Backlog(22100000, 22301000, 100000));
+    fill.Begin(20000000, 20300000);
+    fill.End(22300000);
+    fill.Begin(22100000, 22301000);
+    EXPECT_FALSE(fill.Backlog(22200000, 22302000, 100000));
 }
