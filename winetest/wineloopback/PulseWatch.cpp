@@ -170,6 +170,14 @@ public:
         return true;
     }
 
+    // The loop's last reading, if it is fresh; never read here.
+    bool Last(Snapshot& s) {
+        std::lock_guard<std::mutex> lock(m_readLock);
+        if (!m_haveRead || ::GetTickCount() - m_readAt > 3 * kPollMs) return false;
+        s = m_read;
+        return true;
+    }
+
     LostFlag Watch(bool sink, const std::string& name) {
         auto flag = std::make_shared<std::atomic<bool>>(false);
         // A device loaded a moment ago may be missing from a reading kept
@@ -335,6 +343,25 @@ std::string DeviceOf(const std::wstring& endpointId, bool render, bool wineDefau
         if (e.render == render && ::CompareStringOrdinal(e.guid.c_str(), -1, guid.c_str(), -1, TRUE) == CSTR_EQUAL)
             return e.pulseName;
     return {};
+}
+
+bool LastDefaultSink(std::string& sink) {
+    Snapshot last;
+    if (!Watcher::Get().Last(last) || last.defaultSink.empty()) return false;
+    sink = last.defaultSink;
+    return true;
+}
+
+bool SeenGone(bool sink, const std::string& name) {
+    Snapshot s;
+    auto gone = [&] { return !(sink ? s.sinks : s.sources).count(name); };
+    // A device loaded a moment ago is missing from the last reading: only a
+    // fresh one, asked for only then, tells it is gone.
+    return Watcher::Get().Last(s) && gone() && Watcher::Get().Now(s, true) && gone();
+}
+
+std::wstring EndpointOf(bool render, const std::string& pulseName) {
+    return pulseName.empty() ? std::wstring() : EndpointIdOf(render, pulseName);
 }
 
 void SetWineDefaults(const std::wstring& renderId, const std::wstring& captureId) {

@@ -34,6 +34,21 @@ using LostFlag = std::shared_ptr<std::atomic<bool>>;
 // default device of the moment. Empty when it cannot be told.
 std::string DeviceOf(const std::wstring& endpointId, bool render, bool wineDefault);
 
+// PulseAudio's default sink as the watch read it last, while it runs
+// (something here is watched or listens) and its reading is younger than
+// three polls; never a pactl run of its own, so a stream's start waits for
+// nothing. False without such a reading.
+bool LastDefaultSink(std::string& sink);
+
+// Whether the sink or source `name` is gone: the last reading (as above)
+// lacks it and a fresh one, read only then, agrees. False (not gone)
+// without a reading.
+bool SeenGone(bool sink, const std::string& name);
+
+// The id of Wine's endpoint for the PulseAudio sink (render) or source
+// (capture) of that name; empty when this process has none.
+std::wstring EndpointOf(bool render, const std::string& pulseName);
+
 // Wine's default endpoints, named in the notifications when PulseAudio's
 // new default device has no endpoint of its own in this process.
 void SetWineDefaults(const std::wstring& renderId, const std::wstring& captureId);

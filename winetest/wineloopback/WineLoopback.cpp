@@ -24,7 +24,10 @@
 // or their release, in a table shared by every process of the prefix
 // (RenderStreams.h), under the sink they play into: an endpoint's friendly
 // name, or for Wine's default endpoint "PulseAudio" (which follows
-// PulseAudio's default sink) the value "DefaultSink" (default "Speakers").
+// PulseAudio's default sink) and for an endpoint whose sink is gone (its
+// stream moved there) the name of PulseAudio's default sink, as the watch
+// of the devices last read it ("Speakers" without a reading, or the value
+// "DefaultSink" when a test sets one).
 // winmm's waveOut streams come through here as well (Wine builds them on
 // this enumerator): started on the first write, stopped by a reset or
 // close. The loopback capture service passes only the
@@ -137,9 +140,19 @@ std::wstring LoopbackSourceName(const std::wstring& sink) {
     return chosen.empty() ? L"Monitor of " + sink : chosen;
 }
 
-// The sink Wine's default endpoint plays into ("Speakers", the platform's
-// default; a test may name another).
-std::wstring DefaultSinkName() { return WineTestSetting(L"DefaultSink", L"Speakers"); }
+// The sink Wine's default endpoint plays into: PulseAudio's default sink as
+// the watch of the devices saw it last, by the name of Wine's endpoint for
+// it; without such a reading "Speakers", the platform's default (a test may
+// name another).
+std::wstring DefaultSinkName(IMMDeviceEnumerator* enumerator) {
+    const std::wstring chosen = WineTestSetting(L"DefaultSink", L"");
+    if (!chosen.empty()) return chosen;
+    std::string sink;
+    const std::wstring id = pulse_watch::LastDefaultSink(sink) ? pulse_watch::EndpointOf(true, sink) : L"";
+    ComPtr<IMMDevice> device;
+    if (!id.empty() && SUCCEEDED(enumerator->GetDevice(id.c_str(), &device))) return FriendlyName(device.Get());
+    return L"Speakers";
+}
 
 std::wstring FriendlyName(IMMDevice* device) {
     ComPtr<IPropertyStore> props;
@@ -163,11 +176,14 @@ std::wstring EndpointId(IMMDevice* device) {
 // "PulseAudio", with an id of its own) is not one of the named endpoints
 // but follows PulseAudio's default sink.
 std::wstring SinkOf(IMMDevice* device, IMMDeviceEnumerator* enumerator) {
+    const std::wstring id = EndpointId(device);
     ComPtr<IMMDevice> fallback;
     if (SUCCEEDED(enumerator->GetDefaultAudioEndpoint(eRender, eConsole, &fallback))) {
-        const std::wstring id = EndpointId(device);
-        if (!id.empty() && id == EndpointId(fallback.Get())) return DefaultSinkName();
+        if (!id.empty() && id == EndpointId(fallback.Get())) return DefaultSinkName(enumerator);
     }
+    // A stream for a sink that is gone plays on PulseAudio's default sink.
+    const std::string sink = pulse_watch::DeviceOf(id, true, false);
+    if (!sink.empty() && pulse_watch::SeenGone(true, sink)) return DefaultSinkName(enumerator);
     return FriendlyName(device);
 }
 

@@ -6,7 +6,8 @@
 // (white = 1, most significant bit first, read at row 8, x = bit * 16 + 8).
 //
 // It plays the remote party's voice itself through the default speakers
-// (winmm, 48000 Hz stereo): a continuous 440 Hz tone with a 30 ms 2000 Hz
+// (winmm, 48000 Hz stereo), opened anew on the new default speakers when
+// Windows tells it of them (IMMNotificationClient), as a call program does: a continuous 440 Hz tone with a 30 ms 2000 Hz
 // click every 5 s, the first 2.5 s after the start. From the moment its own
 // output position (waveOutGetPosition) reaches a click, the window is white
 // for 100 ms (all but the top block row), so the only offset left between
@@ -53,6 +54,7 @@
 
 #include <windows.h>
 
+#include <mmdeviceapi.h>
 #include <mmsystem.h>
 #include <shellapi.h>
 
@@ -67,6 +69,7 @@
 #include <thread>
 #include <vector>
 
+#include "framework/base/ComPtr.h"
 #include "framework/win/Handles.h"
 #include "framework/win/RgbBitmapInfo.h"
 
@@ -198,6 +201,33 @@ private:
 };
 
 Voice g_voice;
+
+// Told of a new default output, the voice plays on it. One for the life of
+// the program: it is never deleted.
+class DefaultOutputWatch : public IMMNotificationClient {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (riid != IID_IUnknown && riid != __uuidof(IMMNotificationClient)) {
+            *ppv = nullptr;
+            return E_NOINTERFACE;
+        }
+        *ppv = static_cast<IMMNotificationClient*>(this);
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE OnDefaultDeviceChanged(EDataFlow flow, ERole role, LPCWSTR) override {
+        if (flow == eRender && role == eConsole) g_voice.Reopen(0, 0);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR, DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDeviceAdded(LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDeviceRemoved(LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnPropertyValueChanged(LPCWSTR, const PROPERTYKEY) override { return S_OK; }
+};
+
+DefaultOutputWatch g_outputWatch;
 DWORD g_startTick = 0;
 std::unique_ptr<FILE, int (*)(FILE*)> g_flashLog(nullptr, &std::fclose);  // "/flashes", the window's thread's
 // What the window shows (the window's thread alone touches it).
@@ -538,6 +568,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     ::timeBeginPeriod(1);
     g_startTick = ::GetTickCount();
     g_voice.Begin(static_cast<DWORD>(blockMs));
+    win::ScopedComApartment com(COINIT_MULTITHREADED);
+    ComPtr<IMMDeviceEnumerator> devices;
+    if (FAILED(::CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL, __uuidof(IMMDeviceEnumerator),
+                                  reinterpret_cast<void**>(&devices))) ||
+        FAILED(devices->RegisterEndpointNotificationCallback(&g_outputWatch)))
+        std::fprintf(stderr, "fakecall: no notifications of a new default output\n");
     if (seconds > 0) ::SetTimer(hwnd, kEndTimer, static_cast<UINT>(seconds) * 1000, nullptr);
     // The window's own thread paints (what another thread draws reaches the
     // screen late under Wine): it wakes every millisecond between messages.
@@ -555,6 +591,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         }
         if (running) Tick(hwnd);
     }
+    if (devices) devices->UnregisterEndpointNotificationCallback(&g_outputWatch);
     g_voice.End();
     ::timeEndPeriod(1);
     return 0;
