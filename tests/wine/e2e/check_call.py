@@ -35,11 +35,10 @@ the file's timeline (the end of its last packet). Options:
                                  periods plus 10 ms
   --net-limit S                  with --sync: the largest mean net offset (0.020)
   --flashes N                    with --sync: at least N flashes (3)
-  --fault-step                   with --sync: the platform reference holds only up to
-                                 the fault (its device went away): the net offset is
-                                 taken over the flashes before it, and each flash
-                                 after it keeps the raw offset the flashes before it
-                                 had, within one frame period
+  --fault-step                   with --sync: the call's sound moved to another sink at
+                                 the fault; each flash after it keeps the mean net
+                                 offset of the flashes before it, within one frame
+                                 period (the reference reader follows both monitors)
   --drift                        with --sync: the last flash/click offset within one
                                  frame period of the first
   --av-limit S                   the largest audio/video duration difference (0.040)
@@ -451,13 +450,14 @@ def main():
                            if n else "no reference"))
                 referenced = len(offsets)
                 if args.fault_step:
-                    before = [o for o, f in zip(offsets, firsts) if f[0] < times["fault"]]
-                    after = [o for o, f in zip(offsets, firsts) if f[0] >= times["fault"]]
-                    referenced, nets = len(before), nets[:len(before)]
-                    mean_before = sum(before) / len(before) if before else 0.0
-                    check(bool(before) and bool(after) and all(abs(o - mean_before) <= period for o in after),
-                          "the flashes after the fault keep the offset before it (%+.0f ms): %s ms"
-                          % (mean_before * 1000, ["%+.0f" % (o * 1000) for o in after]))
+                    net = [n[2] if n else None for n in nets]
+                    before = [n for n, f in zip(net, firsts) if f[0] < times["fault"]]
+                    after = [n for n, f in zip(net, firsts) if f[0] >= times["fault"]]
+                    mean_before = sum(before) / len(before) if before and None not in before else 0.0
+                    check(bool(before) and bool(after) and None not in before + after and
+                          all(abs(n - mean_before) <= period for n in after),
+                          "the flashes after the fault keep the net offset before it (%+.1f ms): %s ms"
+                          % (mean_before * 1000, ["%+.1f" % (n * 1000) if n is not None else "none" for n in after]))
                 nets = [n[2] for n in nets if n] if nets and None not in nets else []
                 mean = sum(nets) / len(nets) if nets else 0.0
                 check(len(nets) == referenced and abs(mean) <= args.net_limit,

@@ -4,8 +4,9 @@
 # long as the program runs; its player's process id is in
 # TELVANE_MIC_VOICE_PID, so that a microphone pulled out takes its voice
 # with it (PulseAudio would move the stream to the speakers). Beside it the
-# reference reader of the speakers' monitor (monitor_clicks.py) notes when
-# each click of the fake call reached it, in a file that the program finds
+# reference reader of the speakers' monitor, and of the headset's that the
+# headset case plugs in (monitor_clicks.py), notes when each click of the
+# fake call reached one, in a file that the program finds
 # through TELVANE_MONITOR_CLICKS (a Windows path) and copies beside each
 # recording.
 #   run_call.sh <program.exe> [--source <PulseAudio source>] [program args...]
@@ -32,7 +33,7 @@ sox -q -n -r 48000 -c 2 -b 16 -e signed -t raw - synth 3600 sine 1000 vol 0.25 |
 voice=$!
 export TELVANE_MIC_VOICE_PID=$voice
 clicks=$(mktemp /tmp/telvane-clicks.XXXXXX)
-python3 "$(dirname "$0")/monitor_clicks.py" "$clicks" &
+python3 "$(dirname "$0")/monitor_clicks.py" "$clicks" speakers.monitor headset.monitor &
 reader=$!
 # The prefix's drive Z: is the root of the Linux file system.
 export TELVANE_MONITOR_CLICKS="Z:${clicks//\//\\}"
