@@ -188,7 +188,8 @@ Figures WindowLoop(HWND window, int32_t w, int32_t h, bool print, double seconds
     win::WindowDC screen(nullptr);
     win::MemoryDC memory(::CreateCompatibleDC(screen.Get())), printDc(::CreateCompatibleDC(screen.Get()));
     win::Bitmap bitmap(::CreateCompatibleBitmap(screen.Get(), w, h));
-    const BITMAPINFO section = win::RgbBitmapInfo(w, -h, 32);
+    // At the screen's depth where that is 24 bits, as the filter's.
+    const BITMAPINFO section = win::RgbBitmapInfo(w, -h, ::GetDeviceCaps(screen.Get(), BITSPIXEL) == 24 ? 24 : 32);
     void* bits = nullptr;
     win::Bitmap printed(::CreateDIBSection(printDc.Get(), &section, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!screen || !memory || !printDc || !bitmap || !printed) return Figures{};

@@ -117,12 +117,14 @@ bool ScreenGrabber::GrabPrinted(const pixark::CaptureSettings& s, HWND window) {
     const LONG width = outer.right - outer.left, height = outer.bottom - outer.top;
     if (width <= 0 || height <= 0) return false;
     // The window's picture lands in a DIB section of our own, made again
-    // only when the window has grown past it.
+    // only when the window has grown past it, at the screen's depth where
+    // that is 24 bits, so that the copy into the frame converts nothing.
     if (!m_print || width > m_printSize.cx || height > m_printSize.cy) {
         m_printBitmap.Reset();
         m_print.Reset(::CreateCompatibleDC(m_screen->Get()));
         if (!m_print) return false;
-        const BITMAPINFO info = win::RgbBitmapInfo(width, -height, 32);
+        const WORD depth = ::GetDeviceCaps(m_screen->Get(), BITSPIXEL) == 24 ? 24 : 32;
+        const BITMAPINFO info = win::RgbBitmapInfo(width, -height, depth);
         void* bits = nullptr;
         m_printBitmap.Reset(::CreateDIBSection(m_print.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (!m_printBitmap) return false;
