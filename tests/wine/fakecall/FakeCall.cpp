@@ -7,11 +7,10 @@
 //
 // It plays the remote party's voice itself through the default speakers
 // (winmm, 48000 Hz stereo), opened anew on the new default speakers when
-// Windows tells it of them (IMMNotificationClient), as a call program does: a continuous 440 Hz tone with a 30 ms 2000 Hz
-// click every 5 s, the first 2.5 s after the start. From the moment its own
-// output position (waveOutGetPosition) reaches a click, the window is white
-// for 100 ms (all but the top block row), so the only offset left between
-// flash and click in a recording is the recorder's.
+// Windows tells it of them (IMMNotificationClient), as a call program does: a continuous 440 Hz tone with a 30 ms 2000
+// Hz click every 5 s, the first 2.5 s after the start. From the moment its own output position (waveOutGetPosition)
+// reaches a click, the window is white for 100 ms (all but the top block row), so the only offset left between flash
+// and click in a recording is the recorder's.
 //
 // Frame numbers count thirtieths of a second since the start, so a recording
 // at 30 fps sees them advance by one per frame.
