@@ -178,13 +178,19 @@ public:
         return true;
     }
 
+    // Whether the sink or source `name` is missing from a kept reading (the
+    // loop's last one when `lastOnly`, which is never read here; else one
+    // younger than half a poll) and then from a fresh one: a device loaded a
+    // moment ago may be missing from a kept reading.
+    bool Gone(bool sink, const std::string& name, bool lastOnly) {
+        Snapshot s;
+        auto absent = [&] { return !(sink ? s.sinks : s.sources).count(name); };
+        return (lastOnly ? Last(s) : Now(s)) && absent() && Now(s, true) && absent();
+    }
+
     LostFlag Watch(bool sink, const std::string& name) {
         auto flag = std::make_shared<std::atomic<bool>>(false);
-        // A device loaded a moment ago may be missing from a reading kept
-        // for the callers in a row: absent means absent in a fresh one.
-        Snapshot now;
-        auto absent = [&] { return !(sink ? now.sinks : now.sources).count(name); };
-        if (Now(now) && absent() && Now(now, true) && absent()) *flag = true;
+        if (Gone(sink, name, false)) *flag = true;
         std::lock_guard<std::mutex> lock(m_lock);
         m_watched.push_back({sink, name, flag});
         StartLocked();
@@ -352,17 +358,9 @@ bool LastDefaultSink(std::string& sink) {
     return true;
 }
 
-bool SeenGone(bool sink, const std::string& name) {
-    Snapshot s;
-    auto gone = [&] { return !(sink ? s.sinks : s.sources).count(name); };
-    // A device loaded a moment ago is missing from the last reading: only a
-    // fresh one, asked for only then, tells it is gone.
-    return Watcher::Get().Last(s) && gone() && Watcher::Get().Now(s, true) && gone();
-}
+bool SeenGone(bool sink, const std::string& name) { return Watcher::Get().Gone(sink, name, true); }
 
-std::wstring EndpointOf(bool render, const std::string& pulseName) {
-    return pulseName.empty() ? std::wstring() : EndpointIdOf(render, pulseName);
-}
+std::wstring EndpointOf(bool render, const std::string& pulseName) { return EndpointIdOf(render, pulseName); }
 
 void SetWineDefaults(const std::wstring& renderId, const std::wstring& captureId) {
     Watcher::Get().SetWineDefaults(renderId, captureId);
