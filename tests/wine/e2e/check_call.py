@@ -449,8 +449,8 @@ def main():
                           ("platform lag %+.1f ms (%d ms blocks), net %+.1f ms" % (n[1] * 1000, n[0], n[2] * 1000)
                            if n else "no reference"))
                 referenced = len(offsets)
+                net = [n[2] if n else None for n in nets]
                 if args.fault_step:
-                    net = [n[2] if n else None for n in nets]
                     before = [n for n, f in zip(net, firsts) if f[0] < times["fault"]]
                     after = [n for n, f in zip(net, firsts) if f[0] >= times["fault"]]
                     mean_before = sum(before) / len(before) if before and None not in before else 0.0
@@ -458,7 +458,7 @@ def main():
                           all(abs(n - mean_before) <= period for n in after),
                           "the flashes after the fault keep the net offset before it (%+.1f ms): %s ms"
                           % (mean_before * 1000, ["%+.1f" % (n * 1000) if n is not None else "none" for n in after]))
-                nets = [n[2] for n in nets if n] if nets and None not in nets else []
+                nets = net if None not in net else []
                 mean = sum(nets) / len(nets) if nets else 0.0
                 check(len(nets) == referenced and abs(mean) <= args.net_limit,
                       "the recorder's own offset, net of the platform, %+.1f ms (at most %.0f)"
