@@ -22,17 +22,27 @@ fail_step() {
     echo "FAILED: $1" >&2
 }
 
-# Adds the counts of one ctest run (its summary line) to the totals.
+# The failed and total counts of a ctest log's summary line ("N% tests
+# passed, B tests failed out of T") as "B T"; nothing without one.
+ctest_counts() {
+    grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1 |
+        sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1 \2/' || true
+}
+
+# Adds the counts of one ctest run to the totals.
 count_ctest() {
-    local log=$1 name=$2 line total bad
-    line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1 || true)
-    if [ -z "$line" ]; then
+    local log=$1 name=$2 bad total
+    read -r bad total <<<"$(ctest_counts "$log")"
+    if [ -z "$bad" ]; then
         if grep -q 'No tests were found' "$log"; then return 0; fi
         fail_step "$name (no test summary)"
         return 0
     fi
-    bad=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
-    total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
+    add_counts "$name" "$bad" "$total"
+}
+
+add_counts() {
+    local name=$1 bad=$2 total=$3
     echo "$name: $((total - bad)) passed, $bad failed"
     passed=$((passed + total - bad))
     failed=$((failed + bad))
@@ -59,25 +69,22 @@ run_ctest() {
 run_wine_ctest() {
     local dir=$1 name=$2
     shift 2
-    local log again line total bad
+    local log bad total again
     log=$(mktemp)
-    again=$(mktemp)
     ctest --test-dir "$dir" --output-on-failure "$@" 2>&1 | tee "$log" || true
-    line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1 || true)
-    bad=0
-    [ -z "$line" ] || bad=$(sed -E 's/.* ([0-9]+) tests? failed out of .*/\1/' <<<"$line")
-    if [ "$bad" -gt 0 ]; then
+    read -r bad total <<<"$(ctest_counts "$log")"
+    if [ -n "$bad" ] && [ "$bad" -gt 0 ]; then
         step "the $bad Wine test(s) that failed, once more"
-        ctest --test-dir "$dir" --output-on-failure "$@" --rerun-failed 2>&1 | tee "$again" || true
-        total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
-        line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$again" | tail -n 1 || true)
-        if [ -n "$line" ]; then
-            bad=$(sed -E 's/.* ([0-9]+) tests? failed out of .*/\1/' <<<"$line")
-            echo "$(((total - bad) * 100 / total))% tests passed, $bad tests failed out of $total" >"$log"
+        ctest --test-dir "$dir" --output-on-failure "$@" --rerun-failed 2>&1 | tee "$log" || true
+        read -r again _ <<<"$(ctest_counts "$log")"
+        if [ -n "$again" ]; then
+            add_counts "$name" "$again" "$total"
+            rm -f "$log"
+            return 0
         fi
     fi
     count_ctest "$log" "$name"
-    rm -f "$log" "$again"
+    rm -f "$log"
 }
 
 step "setup"
